@@ -1,0 +1,30 @@
+// A critical section owned by an object, and the scoped guard through which every lock is taken.
+// Used by the engine's settings lock and by each automation envelope.
+#pragma once
+
+#include "platform/Platform.h"
+
+class CCritSec {
+public:
+    CCritSec() { InitializeCriticalSection(&section_); }
+    ~CCritSec() { DeleteCriticalSection(&section_); }
+    CCritSec(const CCritSec&) = delete;
+    CCritSec& operator=(const CCritSec&) = delete;
+
+    void Lock() { EnterCriticalSection(&section_); }
+    void Unlock() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+class CAutoLock {
+public:
+    explicit CAutoLock(CCritSec* lock) : lock_(lock) { lock_->Lock(); }
+    ~CAutoLock() { lock_->Unlock(); }
+    CAutoLock(const CAutoLock&) = delete;
+    CAutoLock& operator=(const CAutoLock&) = delete;
+
+private:
+    CCritSec* lock_;  // not owned
+};

@@ -1,0 +1,18 @@
+// The one header through which portable code reaches the operating system's types and services.
+// On Windows it is the real SDK; elsewhere a small stand-in with the same contracts.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#include <mmreg.h>
+#include <objbase.h>
+#include <strmif.h>
+#include <medparam.h>
+#include <uuids.h>
+#include <vfwmsgs.h>
+#else
+#include "platform/native/Win32Types.h"
+#include "platform/native/ComTypes.h"
+#include "platform/native/MediaTypes.h"
+#include "platform/native/Services.h"
+#endif
