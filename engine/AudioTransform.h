@@ -202,6 +202,9 @@ private:
     template <typename Sample, int kInputChannels>
     void RunFrames(const Sample* input, Sample* output, std::uint32_t frames, double widthFactor,
                    double peaks[4]);
+    template <typename Sample, int kInputChannels, bool kWithEarly>
+    void RunTank(const Sample* input, Sample* output, std::uint32_t frames, double widthFactor,
+                 double peaks[4]);
 
     CCritSec lock_;
     SetupBlock live_{};

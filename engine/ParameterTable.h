@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "engine/PortableMath.h"
 #include "engine/SetupBlock.h"
 #include "platform/Platform.h"
 
@@ -129,6 +130,6 @@ inline constexpr ParamRecord kParamRecords[kParamCount] = {
 // 10 to the power (tenthsDb / 200) above floor, silence at or below it. The engine passes -361,
 // so -361 is silence and -360 is -36.0 dB.
 inline double DbToGain(int tenthsDb, int floor) {
-    return tenthsDb > floor ? std::pow(10.0, tenthsDb / 200.0) : 0.0;
+    return tenthsDb > floor ? portable_math::Pow10(tenthsDb / 200.0) : 0.0;
 }
 constexpr int kSilenceTenthsDb = -361;

@@ -6,16 +6,25 @@
 #include <cmath>
 
 #include "engine/AudioTransform.h"
+#include "engine/PortableMath.h"
 
 namespace {
 
+// The derivation uses the portable functions throughout, so both builds derive the same bits.
+using portable_math::Cos;
+using portable_math::Exp;
+using portable_math::kLn0001;
+using portable_math::Tan;
+
 constexpr double kPi = 3.14159265;  // the derivation's own value of pi
-const double kLn0001 = std::log(0.001);
+
+// x to the power 0.25.
+double FourthRoot(double x) { return std::sqrt(std::sqrt(x)); }
 
 // One-pole low-pass coefficient for a cutoff in units of 100 Hz; 221 and above is "off".
 double OnePoleCoefficient(int hundredsHz, double fs) {
     if (hundredsHz >= 221) return 1.0;
-    const double b = 2.0 - std::cos(2.0 * kPi * 100.0 * hundredsHz / fs);
+    const double b = 2.0 - Cos(2.0 * kPi * 100.0 * hundredsHz / fs);
     return 1.0 - (b - std::sqrt(b * b - 1.0));
 }
 
@@ -23,7 +32,7 @@ double OnePoleCoefficient(int hundredsHz, double fs) {
 // seconds x d.
 double DiffusionCoefficient(std::int32_t lengthA, std::int32_t lengthB, double fs, double d,
                             double seconds) {
-    return std::exp(kLn0001 * ((lengthA + lengthB) * 0.5 / fs) / (d * seconds));
+    return Exp(kLn0001 * ((lengthA + lengthB) * 0.5 / fs) / (d * seconds));
 }
 
 }  // namespace
@@ -143,7 +152,7 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
         c.lowCut = 0.0;
     } else {
         const double f = std::min<double>(w[SetupWord::kLowCut], fs / 2);
-        const double t = std::tan(kPi * f / fs);
+        const double t = Tan(kPi * f / fs);
         c.lowCut = (t - 1.0) / (t + 1.0);
     }
     c.highCut = OnePoleCoefficient(w[SetupWord::kHighCut], fs);
@@ -204,15 +213,15 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     // Loop gain: four multiplications by g per tank round trip of T seconds lose 60 dB x T / RT.
     const double roundTrip = (length(5) + length(7) + length(9) + length(11)) / fs;
     const double decaySeconds = w[SetupWord::kDecay] / 10.0;
-    c.loopGain = std::pow(std::exp(kLn0001 * roundTrip / decaySeconds), 0.25);
+    c.loopGain = FourthRoot(Exp(kLn0001 * roundTrip / decaySeconds));
 
     // First-order low shelf of gain K = gb / g around the crossover.
     const double bassSeconds = w[SetupWord::kBassMult] * decaySeconds / 10.0;
-    const double bassGain = std::pow(std::exp(kLn0001 * roundTrip / bassSeconds), 0.25);
+    const double bassGain = FourthRoot(Exp(kLn0001 * roundTrip / bassSeconds));
     const double k = bassGain / c.loopGain;
     c.shelfGain = (k - 1.0) * 0.5;
     const double kAllpass = std::min(k, 1.0);
-    const double t = std::tan(kPi * w[SetupWord::kCrossover] / fs);
+    const double t = Tan(kPi * w[SetupWord::kCrossover] / fs);
     c.shelfCoefficient = (t - kAllpass) / (t + kAllpass);
 
     c.highDamping = OnePoleCoefficient(w[SetupWord::kHighDamping], fs);

@@ -15,31 +15,42 @@ namespace {
 constexpr double kE30 = static_cast<double>(1e-30f);
 constexpr double kE20 = static_cast<double>(1e-20f);
 
-// A delay memory in use: the write position moves down by one per frame; a tap at offset k
-// reads k frames behind the next write, wrapping by one subtraction.
-struct Line {
-    double* data;
-    std::int32_t length;
-    std::int32_t position;
+// Runs of frames. Every delay position moves down by one per frame, so for a stretch of frames
+// in which no position or tap wraps, every access is a fixed pointer minus the frame number. The
+// block is cut into such runs; each run sets its pointers up once (with the wrap applied) and
+// computes how many frames they stay valid, at least one.
+constexpr std::uint32_t kMaxRun = 256;  // frames; bounds the run's scratch arrays on the stack
 
-    double& Head() { return data[position]; }
-    void Advance() { position = (position == 0 ? length : position) - 1; }
-    double Tap(std::int32_t offset) const {
-        std::int32_t i = position + offset;
-        if (i >= length) i -= length;
-        return data[i];
-    }
+// A reverb line during one run.
+struct LineRun {
+    double* head;      // write position at the run's first frame
+    double* advanced;  // the position after this frame's advance, which the taps read from
 };
 
-// Allpass on a delay line: feed-forward coefficient `forward`, feedback coefficient `back`.
-inline double Allpass(Line& line, double forward, double back, double x) {
-    const double y = line.Head() - forward * x;
-    line.Head() = back * y + x;
-    line.Advance();
+inline std::uint32_t Bound(std::int32_t frames) { return static_cast<std::uint32_t>(frames); }
+
+// Pointer to the tank output tap `offset` frames behind a line's advanced position, limiting
+// the run so that stepping it down stays inside the line, and so that a wrapped tap, read after
+// the run, never meets a slot the run writes after the frame that reads it.
+inline const double* TapPointer(const DelayMemory& m, std::int32_t advanced, std::int32_t offset,
+                                std::uint32_t* run) {
+    std::int32_t index = advanced + offset;
+    if (index >= m.length) {
+        index -= m.length;
+        *run = std::min({*run, Bound(index + 1), Bound(m.length - offset + 1)});
+    }
+    return m.data + index;
+}
+
+// Allpass on a delay line: y = M - forward x; M := back y + x.
+inline double Allpass(double* slot, double forward, double back, double x) {
+    const double y = *slot - forward * x;
+    *slot = back * y + x;
     return y;
 }
 
-// Low shelf (first-order allpass split) and one-pole damping of one tank half.
+// Low shelf (first-order allpass split), the predelayed input, and one-pole damping: the head
+// of one tank half.
 inline double ShelfAndDamp(double x, double& shelfIn, double& shelfOut, double& damp,
                            double shelfCoefficient, double shelfGain, double dampCoefficient,
                            double feed) {
@@ -114,6 +125,8 @@ HRESULT CAudioTransform::ProcessBlock(int mode, const Sample* input, DWORD* inpu
         if (tailCounter_ == 0) result = S_FALSE;
     }
 
+    if (memories_[0].data == nullptr) return E_UNEXPECTED;  // not streaming
+
     const double widthFactor = snapshot.words[SetupWord::kWidth] * 0.01;
     double peaks[4] = {0.0, 0.0, 0.0, 0.0};
     if (!hasInput) {
@@ -140,6 +153,16 @@ HRESULT CAudioTransform::ProcessBlock(int mode, const Sample* input, DWORD* inpu
 template <typename Sample, int kInputChannels>
 void CAudioTransform::RunFrames(const Sample* input, Sample* output, std::uint32_t frames,
                                 double widthFactor, double peaks[4]) {
+    if (coefficients_.earlyGain != 0.0) {
+        RunTank<Sample, kInputChannels, true>(input, output, frames, widthFactor, peaks);
+    } else {
+        RunTank<Sample, kInputChannels, false>(input, output, frames, widthFactor, peaks);
+    }
+}
+
+template <typename Sample, int kInputChannels, bool kWithEarly>
+void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t frames,
+                              double widthFactor, double peaks[4]) {
     const Coefficients& c = coefficients_;
     const double inputGain = c.inputGain, dryGain = c.dryGain, reverbGain = c.reverbGain;
     const double earlyGain = c.earlyGain;
@@ -148,140 +171,241 @@ void CAudioTransform::RunFrames(const Sample* input, Sample* output, std::uint32
     const double shelfGain = c.shelfGain, shelfCoefficient = c.shelfCoefficient;
     const double w25 = Weight(g, 0.25), w50 = Weight(g, 0.5), w60 = Weight(g, 0.6);
     const double w70 = Weight(g, 0.7), w20 = Weight(g, 0.2);
-    const std::int32_t* aL = c.tankTapsLeft;
-    const std::int32_t* aR = c.tankTapsRight;
-    const std::int32_t* dL = c.earlyDelaysLeft;
-    const std::int32_t* dR = c.earlyDelaysRight;
-    const double* gL = c.earlyGainsLeft;
-    const double* gR = c.earlyGainsRight;
+    // With the low cut on, u = (hc - ly) x 0.5 + e30 (a first-order high-pass); off, u = hc.
+    // Written as one weighted sum so the loop needs no branch; scaling by 0.5 and 1 is exact.
+    const bool withLowCut = lowCut != 0.0;
+    const double passWeight = withLowCut ? 0.5 : 1.0;
+    const double allpassWeight = withLowCut ? -0.5 : 0.0;
+    const double lowCutGuard = withLowCut ? kE30 : 0.0;
 
     FilterStates s = states_;
-    Line L[kReverbLineCount];
-    for (int i = 0; i < kReverbLineCount; ++i) {
-        L[i] = Line{memories_[i].data, memories_[i].length, memories_[i].position};
+    DelayMemory* m = memories_;
+    DelayMemory& predelay = memories_[kPredelayMemory];
+    DelayMemory& early = memories_[kEarlyMemory];
+    const std::int32_t earlyMask = early.capacity - 1;
+    // A one-frame predelay (the usual 0 ms setting) is kept in a register.
+    const bool unitPredelay = predelay.length == 1;
+    double predelayed = predelay.data[0];
+
+    // The reflections of a run are read before the run writes their buffer, and the tank
+    // outputs after it has written the lines. Both are exact as long as no tap reads a slot
+    // that the run writes on the wrong side of its read: reflections need run <= the shortest
+    // delay (any run of one frame is fine), tank taps need a non-zero offset.
+    std::uint32_t tapRunLimit = kMaxRun;
+    if constexpr (kWithEarly) {
+        for (std::int32_t d : c.earlyDelaysLeft) tapRunLimit = std::min(tapRunLimit, Bound(d));
+        for (std::int32_t d : c.earlyDelaysRight) tapRunLimit = std::min(tapRunLimit, Bound(d));
     }
-    Line predelay{memories_[kPredelayMemory].data, memories_[kPredelayMemory].length,
-                  memories_[kPredelayMemory].position};
-    double* early = memories_[kEarlyMemory].data;
-    const std::int32_t mask = memories_[kEarlyMemory].capacity - 1;
-    std::int32_t pE = memories_[kEarlyMemory].position;
+    for (int k = 0; k < kTankTapCount; ++k) {
+        if (c.tankTapsLeft[k] == 0 || c.tankTapsRight[k] == 0) tapRunLimit = 1;
+    }
+    tapRunLimit = std::max<std::uint32_t>(tapRunLimit, 1);
+
+    double inLeft[kMaxRun], inRight[kMaxRun];
+    double earlyLeft[kMaxRun], earlyRight[kMaxRun];
+    double outLeft[kMaxRun], outRight[kMaxRun];
 
     double pinL = 0, pinR = 0, poutL = 0, poutR = 0;
-    bool clipInL = false, clipInR = false, clipOutL = false, clipOutR = false;
 
-    for (std::uint32_t frame = 0; frame < frames; ++frame) {
-        double inL, inR, sum;
-        if constexpr (kInputChannels == 2) {
-            inL = input[0] * inputGain;
-            inR = input[1] * inputGain;
-            sum = (inL + inR) * 0.5 + kE30;
-            input += 2;
-        } else if constexpr (kInputChannels == 1) {
-            sum = input[0] * inputGain + kE30;
-            inL = inR = sum;
-            input += 1;
-        } else {
-            inL = inR = sum = kE30;
+    for (std::uint32_t done = 0; done < frames;) {
+        std::uint32_t run = std::min(frames - done, tapRunLimit);
+        LineRun line[kReverbLineCount];
+        for (int i = 0; i < kReverbLineCount; ++i) {
+            const std::int32_t p = m[i].position;
+            line[i].head = m[i].data + p;
+            line[i].advanced = m[i].data + (p == 0 ? m[i].length - 1 : p - 1);
+            // Lines whose advanced position is read must not wrap it either.
+            const bool advancedRead = i == 5 || i == 6 || i == 7 || i >= 9;
+            run = std::min(run, advancedRead && p > 0 ? Bound(p) : Bound(p + 1));
         }
-        if constexpr (kInputChannels != 0) {
-            clipInL |= inL > 1.0 || inL < -1.0;
-            clipInR |= inR > 1.0 || inR < -1.0;
+        const std::int32_t* aL = c.tankTapsLeft;
+        const std::int32_t* aR = c.tankTapsRight;
+        auto advancedOf = [m](int i) {
+            const std::int32_t p = m[i].position;
+            return p == 0 ? m[i].length - 1 : p - 1;
+        };
+        const double* tapL[kTankTapCount] = {
+            TapPointer(m[9], advancedOf(9), aL[0], &run),
+            TapPointer(m[9], advancedOf(9), aL[1], &run),
+            TapPointer(m[10], advancedOf(10), aL[2], &run),
+            TapPointer(m[11], advancedOf(11), aL[3], &run),
+            TapPointer(m[5], advancedOf(5), aL[4], &run),
+            TapPointer(m[6], advancedOf(6), aL[5], &run),
+            TapPointer(m[7], advancedOf(7), aL[6], &run)};
+        const double* tapR[kTankTapCount] = {
+            TapPointer(m[5], advancedOf(5), aR[0], &run),
+            TapPointer(m[5], advancedOf(5), aR[1], &run),
+            TapPointer(m[6], advancedOf(6), aR[2], &run),
+            TapPointer(m[7], advancedOf(7), aR[3], &run),
+            TapPointer(m[9], advancedOf(9), aR[4], &run),
+            TapPointer(m[10], advancedOf(10), aR[5], &run),
+            TapPointer(m[11], advancedOf(11), aR[6], &run)};
+
+        double* predelayHead = predelay.data + predelay.position;
+        if (!unitPredelay) run = std::min(run, Bound(predelay.position + 1));
+
+        // Early reflections are read at the buffer's write position before each frame enters.
+        const std::int32_t pE = early.position;
+        double* earlyHead = early.data + pE;
+        run = std::min(run, Bound(pE + 1));
+        const double* erL[kEarlyTapsLeftCount] = {};
+        const double* erR[kEarlyTapsRightCount] = {};
+        if constexpr (kWithEarly) {
+            auto earlyTap = [&](std::int32_t delay) {
+                const std::int32_t index = pE + delay;
+                if (index > earlyMask) run = std::min(run, Bound(index - earlyMask));
+                return early.data + (index & earlyMask);
+            };
+            for (int k = 0; k < kEarlyTapsLeftCount; ++k) erL[k] = earlyTap(c.earlyDelaysLeft[k]);
+            for (int k = 0; k < kEarlyTapsRightCount; ++k) erR[k] = earlyTap(c.earlyDelaysRight[k]);
         }
-        pinL = std::max(pinL, std::fabs(inL));
-        pinR = std::max(pinR, std::fabs(inR));
+        const auto n = static_cast<std::int32_t>(run);
 
-        // Band limit: one-pole high cut, then a first-order allpass split as the low cut.
-        s.highCut = (sum - s.highCut) * highCut + s.highCut;
-        s.lowCutOut = (s.highCut - s.lowCutOut) * lowCut + s.lowCutIn;
-        s.lowCutIn = s.highCut;
-        const double u = lowCut != 0.0 ? (s.highCut - s.lowCutOut) * 0.5 + kE30 : s.highCut;
-
-        // Early reflections, read before this frame enters their buffer.
-        double erL = 0.0, erR = 0.0;
-        if (earlyGain != 0.0) {
-            auto tap = [early, mask, pE](std::int32_t d) { return early[(pE + d) & mask]; };
-            erL = (+tap(dL[0]) * gL[0] + tap(dL[1]) * gL[1] - tap(dL[2]) * gL[2] +
-                   tap(dL[3]) * gL[3] + tap(dL[4]) * gL[4] + tap(dL[5]) * gL[5] +
-                   tap(dL[6]) * gL[6]) *
-                  earlyGain;
-            erR = (+tap(dR[0]) * gR[0] - tap(dR[1]) * gR[1] + tap(dR[2]) * gR[2] +
-                   tap(dR[3]) * gR[3] - tap(dR[4]) * gR[4] + tap(dR[5]) * gR[5] +
-                   tap(dR[6]) * gR[6] - tap(dR[7]) * gR[7]) *
-                  earlyGain;
+        // Scratch arrays hold the run's frames in reverse (index n - 1 - j for frame j), so
+        // that the passes over taps walk memory upward.
+        const std::int32_t last = n - 1;
+        if constexpr (kWithEarly) {
+            const double* gL = c.earlyGainsLeft;
+            const double* gR = c.earlyGainsRight;
+            const double *e0 = erL[0] - last, *e1 = erL[1] - last, *e2 = erL[2] - last,
+                         *e3 = erL[3] - last, *e4 = erL[4] - last, *e5 = erL[5] - last,
+                         *e6 = erL[6] - last;
+            const double *f0 = erR[0] - last, *f1 = erR[1] - last, *f2 = erR[2] - last,
+                         *f3 = erR[3] - last, *f4 = erR[4] - last, *f5 = erR[5] - last,
+                         *f6 = erR[6] - last, *f7 = erR[7] - last;
+#pragma GCC ivdep
+            for (std::int32_t r = 0; r < n; ++r) {
+                earlyLeft[r] = (+e0[r] * gL[0] + e1[r] * gL[1] - e2[r] * gL[2] + e3[r] * gL[3] +
+                                e4[r] * gL[4] + e5[r] * gL[5] + e6[r] * gL[6]) *
+                               earlyGain;
+                earlyRight[r] = (+f0[r] * gR[0] - f1[r] * gR[1] + f2[r] * gR[2] +
+                                 f3[r] * gR[3] - f4[r] * gR[4] + f5[r] * gR[5] +
+                                 f6[r] * gR[6] - f7[r] * gR[7]) *
+                                earlyGain;
+            }
         }
 
-        // Input diffusers; the early-reflection buffer takes the signal between the pairs.
-        const double y0 = Allpass(L[0], c1, c1, u);
-        const double y1 = Allpass(L[1], c2, c1, y0);
-        early[pE] = y1;
-        pE = (pE - 1) & mask;
-        const double y2 = Allpass(L[2], c1, c1, y1);
-        const double y3 = Allpass(L[3], c2, c1, y2);
+        // The recursive part: input, band limit, diffusers, predelay and the tank.
+        for (std::int32_t j = 0; j < n; ++j) {
+            double inL, inR, sum;
+            if constexpr (kInputChannels == 2) {
+                inL = input[0] * inputGain;
+                inR = input[1] * inputGain;
+                sum = (inL + inR) * 0.5 + kE30;
+                input += 2;
+            } else if constexpr (kInputChannels == 1) {
+                sum = input[0] * inputGain + kE30;
+                inL = inR = sum;
+                input += 1;
+            } else {
+                inL = inR = sum = kE30;
+            }
+            inLeft[last - j] = inL;
+            inRight[last - j] = inR;
 
-        double q = predelay.Head();
-        predelay.Head() = y3;
-        predelay.Advance();
-        q += kE20;
+            // Band limit: one-pole high cut, then a first-order allpass split as the low cut.
+            s.highCut = (sum - s.highCut) * highCut + s.highCut;
+            s.lowCutOut = (s.highCut - s.lowCutOut) * lowCut + s.lowCutIn;
+            s.lowCutIn = s.highCut;
+            const double u = s.highCut * passWeight + s.lowCutOut * allpassWeight + lowCutGuard;
 
-        // Tank half A: fed back from the end of half B (L11, read before it is written).
-        double a = ShelfAndDamp(L[11].Head() * g, s.shelfAIn, s.shelfAOut, s.dampA,
-                                shelfCoefficient, shelfGain, highDamping, q);
-        double y = Allpass(L[4], t1, t1, a);
-        a = L[5].Head();
-        L[5].Head() = y;
-        L[5].Advance();
-        y = Allpass(L[6], t2, t2, a * g);
-        L[7].Head() = y;
-        L[7].Advance();
+            // Input diffusers; the early-reflection buffer takes the signal between the pairs.
+            const double y0 = Allpass(line[0].head - j, c1, c1, u);
+            const double y1 = Allpass(line[1].head - j, c2, c1, y0);
+            earlyHead[-j] = y1;
+            const double y2 = Allpass(line[2].head - j, c1, c1, y1);
+            const double y3 = Allpass(line[3].head - j, c2, c1, y2);
 
-        // Tank half B: fed from the end of half A (L7, at the slot written next frame).
-        double b = ShelfAndDamp(L[7].Head() * g, s.shelfBIn, s.shelfBOut, s.dampB,
-                                shelfCoefficient, shelfGain, highDamping, q);
-        y = Allpass(L[8], t1, t1, b);
-        b = L[9].Head();
-        L[9].Head() = y;
-        L[9].Advance();
-        y = Allpass(L[10], t2, t2, b * g);
-        L[11].Head() = y;
-        L[11].Advance();
+            double q;
+            if (unitPredelay) {
+                q = predelayed;
+                predelayed = y3;
+            } else {
+                q = predelayHead[-j];
+                predelayHead[-j] = y3;
+            }
+            q += kE20;
 
-        const double wetL = +L[9].Tap(aL[0]) - w25 * L[9].Tap(aL[1]) - w70 * L[10].Tap(aL[2]) -
-                            w20 * L[11].Tap(aL[3]) + w60 * L[5].Tap(aL[4]) + L[6].Tap(aL[5]) +
-                            w50 * L[7].Tap(aL[6]);
-        const double wetR = +L[5].Tap(aR[0]) + w25 * L[5].Tap(aR[1]) - w70 * L[6].Tap(aR[2]) -
-                            w20 * L[7].Tap(aR[3]) - w60 * L[9].Tap(aR[4]) + L[10].Tap(aR[5]) +
-                            w50 * L[11].Tap(aR[6]);
+            // Tank half A: fed back from the end of half B (L11, read before it is written).
+            double a = ShelfAndDamp(line[11].head[-j] * g, s.shelfAIn, s.shelfAOut, s.dampA,
+                                    shelfCoefficient, shelfGain, highDamping, q);
+            double y = Allpass(line[4].head - j, t1, t1, a);
+            a = line[5].head[-j];
+            line[5].head[-j] = y;
+            y = Allpass(line[6].head - j, t2, t2, a * g);
+            line[7].head[-j] = y;
 
-        // Mid/side mix of the wet signal with the dry one.
-        const double mixA = wetL * reverbGain + erL;
-        const double mixB = wetR * reverbGain + erR;
-        const double mid = mixA + mixB;
-        const double side = (mixA - mixB) * widthFactor;
-        const double outL = inL * dryGain + mid + side;
-        const double outR = inR * dryGain + mid - side;
+            // Tank half B: fed from the end of half A (L7, at the slot written next frame).
+            double b = ShelfAndDamp(line[7].advanced[-j] * g, s.shelfBIn, s.shelfBOut, s.dampB,
+                                    shelfCoefficient, shelfGain, highDamping, q);
+            y = Allpass(line[8].head - j, t1, t1, b);
+            b = line[9].head[-j];
+            line[9].head[-j] = y;
+            y = Allpass(line[10].head - j, t2, t2, b * g);
+            line[11].head[-j] = y;
+        }
 
-        clipOutL |= outL > 1.0 || outL < -1.0;
-        clipOutR |= outR > 1.0 || outR < -1.0;
-        output[0] = static_cast<Sample>(outL);
-        output[1] = static_cast<Sample>(outR);
-        output += 2;
-        poutL = std::max(poutL, std::fabs(outL));
-        poutR = std::max(poutR, std::fabs(outR));
+        // Tank outputs (as read after each frame's writes) and the mid/side mix with the dry
+        // signal.
+        const double *l0 = tapL[0] - last, *l1 = tapL[1] - last, *l2 = tapL[2] - last,
+                     *l3 = tapL[3] - last, *l4 = tapL[4] - last, *l5 = tapL[5] - last,
+                     *l6 = tapL[6] - last;
+        const double *r0 = tapR[0] - last, *r1 = tapR[1] - last, *r2 = tapR[2] - last,
+                     *r3 = tapR[3] - last, *r4 = tapR[4] - last, *r5 = tapR[5] - last,
+                     *r6 = tapR[6] - last;
+#pragma GCC ivdep
+        for (std::int32_t r = 0; r < n; ++r) {
+            const double wetL = +l0[r] - w25 * l1[r] - w70 * l2[r] - w20 * l3[r] + w60 * l4[r] +
+                                l5[r] + w50 * l6[r];
+            const double wetR = +r0[r] + w25 * r1[r] - w70 * r2[r] - w20 * r3[r] - w60 * r4[r] +
+                                r5[r] + w50 * r6[r];
+            double mixA = wetL * reverbGain;
+            double mixB = wetR * reverbGain;
+            if constexpr (kWithEarly) {
+                mixA += earlyLeft[r];
+                mixB += earlyRight[r];
+            }
+            const double mid = mixA + mixB;
+            const double side = (mixA - mixB) * widthFactor;
+            outLeft[r] = inLeft[r] * dryGain + mid + side;
+            outRight[r] = inRight[r] * dryGain + mid - side;
+        }
+        for (std::int32_t j = 0; j < n; ++j) {
+            const double inL = inLeft[last - j], inR = inRight[last - j];
+            const double outL = outLeft[last - j], outR = outRight[last - j];
+            output[2 * j] = static_cast<Sample>(outL);
+            output[2 * j + 1] = static_cast<Sample>(outR);
+            pinL = std::max(pinL, std::fabs(inL));
+            pinR = std::max(pinR, std::fabs(inR));
+            poutL = std::max(poutL, std::fabs(outL));
+            poutR = std::max(poutR, std::fabs(outR));
+        }
+        output += 2 * run;
+
+        for (int i = 0; i < kReverbLineCount; ++i) {
+            const std::int32_t p = m[i].position - n;
+            m[i].position = p < 0 ? p + m[i].length : p;
+        }
+        if (!unitPredelay) {
+            const std::int32_t p = predelay.position - n;
+            predelay.position = p < 0 ? p + predelay.length : p;
+        }
+        early.position = (pE - n) & earlyMask;
+        done += run;
     }
 
+    if (unitPredelay) predelay.data[0] = predelayed;
     states_ = s;
-    for (int i = 0; i < kReverbLineCount; ++i) memories_[i].position = L[i].position;
-    memories_[kPredelayMemory].position = predelay.position;
-    memories_[kEarlyMemory].position = pE;
-
     peaks[0] = pinL;
     peaks[1] = pinR;
     peaks[2] = poutL;
     peaks[3] = poutR;
-    if (clipInL) clipLeft_[0].store(3, std::memory_order_relaxed);
-    if (clipInR) clipRight_[0].store(3, std::memory_order_relaxed);
-    if (clipOutL) clipLeft_[2].store(3, std::memory_order_relaxed);
-    if (clipOutR) clipRight_[2].store(3, std::memory_order_relaxed);
+    // A sample beyond full scale on a side is a peak above 1.0 there. (Without an input the
+    // input side carries only the denormal guard.)
+    if (pinL > 1.0) clipLeft_[0].store(3, std::memory_order_relaxed);
+    if (pinR > 1.0) clipRight_[0].store(3, std::memory_order_relaxed);
+    if (poutL > 1.0) clipLeft_[2].store(3, std::memory_order_relaxed);
+    if (poutR > 1.0) clipRight_[2].store(3, std::memory_order_relaxed);
 }
 
 template HRESULT CAudioTransform::ProcessBlock<float>(int, const float*, DWORD*, float*, DWORD*);
