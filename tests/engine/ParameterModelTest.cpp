@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/ParameterNames.h"
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAutomation.h"
 
@@ -220,6 +221,24 @@ TEST(SyncFromAutomation, SetAllParamsReportsInItsOwnOrder) {
     }
     EXPECT_EQ((std::vector<int>{0, 1, 3, 2, 4, 5, 6, 7, 8, 12, 14, 15, 17, 9, 11, 16, 10, 13}),
               order);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ParameterNames, IgnoreCaseAndSpacingButNotLetters) {
+    EXPECT_EQ(Param::kHighCut, FindParameter("high cut"));
+    EXPECT_EQ(Param::kHighCut, FindParameter("  HIGH \t CUT "));
+    EXPECT_EQ(Param::kER, FindParameter("e.r."));
+    EXPECT_EQ(Param::kERMute, FindParameter("E.R. Mute"));
+    EXPECT_EQ(Param::kDecay, FindParameter("Decay"));
+    EXPECT_EQ(-1, FindParameter("highcut"));
+    EXPECT_EQ(-1, FindParameter("er"));
+    EXPECT_EQ(-1, FindParameter("Decay Time"));
+    EXPECT_EQ(-1, FindParameter(""));
+    EXPECT_TRUE(SameParameterName("Tail", " tail"));
+    EXPECT_FALSE(SameParameterName("Tail", "Tails"));
 }
 
 }  // namespace

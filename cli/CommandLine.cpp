@@ -1,0 +1,111 @@
+// Parsing of the renderer's command line (see CommandLine.h).
+#include "cli/CommandLine.h"
+
+#include <charconv>
+
+#include "engine/ParameterTable.h"
+
+namespace {
+
+bool ParseBlockSize(const std::string& text, std::uint32_t* frames) {
+    std::uint32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
+    if (value < 1 || value > 1048576) return false;
+    *frames = value;
+    return true;
+}
+
+}  // namespace
+
+bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* options,
+                        std::string* error) {
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string* out) {
+            if (i + 1 >= args.size()) {
+                *error = arg + " needs a value";
+                return false;
+            }
+            *out = args[++i];
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            options->help = true;
+        } else if (arg == "--no-tail") {
+            options->tail = false;
+        } else if (arg == "--bypass") {
+            options->bypass = true;
+        } else if (arg == "--set") {
+            std::string setting;
+            if (!value(&setting)) return false;
+            const size_t equals = setting.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                *error = "--set takes NAME=VALUE, not \"" + setting + "\"";
+                return false;
+            }
+            options->settings.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
+        } else if (arg == "--block") {
+            std::string text;
+            if (!value(&text)) return false;
+            if (!ParseBlockSize(text, &options->blockFrames)) {
+                *error = "--block takes a number of frames from 1 to 1048576, not \"" + text + "\"";
+                return false;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            *error = "unknown option " + arg;
+            return false;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (options->help) return true;
+    if (files.size() != 2) {
+        *error = files.size() < 2 ? "give an input and an output file"
+                                  : "unexpected argument " + files[2];
+        return false;
+    }
+    options->input = files[0];
+    options->output = files[1];
+    return true;
+}
+
+std::string RenderUsage() {
+    std::string text =
+        "usage: halvern-reverb IN OUT [--set NAME=VALUE]... [--no-tail] [--bypass] [--block N]\n"
+        "\n"
+        "Renders IN (mono or stereo WAV, AIFF, FLAC...; 16, 24 or 32-bit integer or 32 or\n"
+        "64-bit float) through the reverb into OUT, stereo, in the input's format. The reverb\n"
+        "starts from its default settings with the tail on, so the output rings out after the\n"
+        "input ends.\n"
+        "\n"
+        "  --set NAME=VALUE  set a parameter (applied in order; names are not case-sensitive)\n"
+        "  --no-tail         stop when the input stops\n"
+        "  --bypass          pass the audio through unprocessed\n"
+        "  --block N         frames per block handed to the reverb (default 4096)\n"
+        "  --help            this text\n"
+        "\n"
+        "Parameters, in the reverb's own units:\n";
+    static const char* const kUnits[kParamCount] = {
+        "0.1 dB, -361 = off", "Hz, 19 = off",  "100 Hz, 221 = off", "ms",
+        "",                   "%",             "0.1 x decay",       "Hz",
+        "0.1 s",              "100 Hz, 221 = off", "0.1 dB, -361 = off", "0.1 dB, -361 = off",
+        "0.1 dB, -361 = off", "%",             "0 or 1",            "0 or 1",
+        "0 or 1",             "0 or 1"};
+    for (int i = 0; i < kParamCount; ++i) {
+        const ParameterDef& def = kParameters[i];
+        std::string line = "  " + std::string(def.label);
+        line.resize(17, ' ');
+        line += std::to_string(def.minimum) + " .. " + std::to_string(def.maximum);
+        line.resize(33, ' ');
+        line += "default " + std::to_string(def.defaultValue);
+        line.resize(48, ' ');
+        line += kUnits[i];
+        text += line + "\n";
+    }
+    text +=
+        "  Tail           0 .. 1          default 1      render the tail after the input\n"
+        "  Stereo         0 .. 1          default 1      0 = mono (width 0)\n";
+    return text;
+}

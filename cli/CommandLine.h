@@ -1,0 +1,25 @@
+// The renderer's command line: options for rendering a file, parsed into one record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct RenderOptions {
+    std::string input;
+    std::string output;
+    std::vector<std::pair<std::string, std::string>> settings;  // --set NAME=VALUE, in order
+    bool tail = true;                                           // --no-tail turns it off
+    bool bypass = false;
+    std::uint32_t blockFrames = 4096;
+    bool help = false;
+};
+
+// Parses the arguments after the program name. Returns false with a one-line *error naming the
+// problem (an unknown option, a missing value, a malformed block size, a missing file name).
+bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* options,
+                        std::string* error);
+
+// The --help text.
+std::string RenderUsage();
