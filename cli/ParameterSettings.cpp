@@ -7,20 +7,6 @@
 
 namespace {
 
-using Setter = HRESULT (CAudioTransform::*)(int, BOOL);
-
-// The engine's setter of each parameter, in table order.
-constexpr Setter kSetters[kParamCount] = {
-    &CAudioTransform::SetInput,       &CAudioTransform::SetLowCut,
-    &CAudioTransform::SetHighCut,     &CAudioTransform::SetPredelay,
-    &CAudioTransform::SetRoomSize,    &CAudioTransform::SetDiffusion,
-    &CAudioTransform::SetBassMult,    &CAudioTransform::SetCrossover,
-    &CAudioTransform::SetDecay,       &CAudioTransform::SetHighDamping,
-    &CAudioTransform::SetDry,         &CAudioTransform::SetER,
-    &CAudioTransform::SetReverb,      &CAudioTransform::SetWidth,
-    &CAudioTransform::SetInputMute,   &CAudioTransform::SetDryMute,
-    &CAudioTransform::SetERMute,      &CAudioTransform::SetReverbMute};
-
 bool ParseWhole(const std::string& text, bool isSwitch, int* value) {
     if (isSwitch && (SameParameterName(text, "on") || SameParameterName(text, "off"))) {
         *value = SameParameterName(text, "on") ? 1 : 0;
@@ -65,7 +51,7 @@ bool ApplySetting(CAudioTransform& engine, const std::string& name, const std::s
     } else if (isStereo) {
         engine.SetStereo(number, FALSE);
     } else {
-        (engine.*kSetters[index])(number, FALSE);
+        engine.SetParameter(index, number, FALSE);
     }
     return true;
 }

@@ -85,7 +85,10 @@ public:
     // The filter points the engine at its agreed format records (0 input, 1 output).
     void SetFormatRecord(int direction, const WAVEFORMATEX* format);
 
-    // Parameter model.
+    // Parameter model. SetParameter and GetParameter reach parameter `index` of the table as
+    // its own setter and getter do (Set<Name>, Get<Name>).
+    HRESULT SetParameter(int index, int value, BOOL notify);
+    int GetParameter(int index) const { return LoadLive(kParameters[index].word); }
     int SyncFromAutomation(SetupBlock* snapshot);
     HRESULT RecalculateCoefficients(const SetupBlock* snapshot, int mode);
     void NotifyParamChange(int index, float normalised);
@@ -102,6 +105,17 @@ public:
 
     // Built-in host presets: "(Default)" and "[1] Default Reverb".
     HRESULT ApplyPreset(DWORD index);
+
+    // Persisted state and host presets (PersistentState.cpp), on the host's user-interface
+    // thread. The filter routes IPersistStream and IStaticFilterPreset to these and to
+    // ApplyPreset above. The state is a 100-byte stream: total length, the IHqPlugInProp
+    // identifier as tag, then the SetupBlock; the older 80, 92 and 96-byte forms load too.
+    HRESULT IsDirty();                                    // S_OK dirty, S_FALSE clean
+    HRESULT Load(IStream* stream);                        // E_FAIL for a malformed stream
+    HRESULT Save(IStream* stream, BOOL clearDirty);       // synchronised with automation first
+    HRESULT GetSizeMax(ULARGE_INTEGER* size);             // 100
+    HRESULT GetPresetCount(DWORD* count);                 // 2
+    HRESULT GetPresetName(DWORD index, LPWSTR name, int nameLength);
 
     // Dirty flag of the persisted state.
     bool IsDirtyFlag() const { return dirty_.load(std::memory_order_relaxed) != 0; }
@@ -185,7 +199,6 @@ protected:
     virtual double* AllocateDelayMemory(std::size_t frames);
 
 private:
-    HRESULT SetParameter(int index, int value, BOOL notify);
     HRESULT GetWord(int word, int* value) const;
     // Live words are read by the getters without the lock, so every write to one is atomic.
     int LoadLive(int word) const;

@@ -15,4 +15,8 @@
 #include "platform/native/ComTypes.h"
 #include "platform/native/MediaTypes.h"
 #include "platform/native/Services.h"
+#include "platform/native/Streams.h"
+#include "platform/native/TextConversion.h"
 #endif
+
+#include "platform/MediaParamsNames.h"

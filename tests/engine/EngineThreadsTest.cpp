@@ -14,18 +14,6 @@
 
 namespace {
 
-using Setter = HRESULT (CAudioTransform::*)(int, BOOL);
-const Setter kSetters[kParamCount] = {
-    &CAudioTransform::SetInput,       &CAudioTransform::SetLowCut,
-    &CAudioTransform::SetHighCut,     &CAudioTransform::SetPredelay,
-    &CAudioTransform::SetRoomSize,    &CAudioTransform::SetDiffusion,
-    &CAudioTransform::SetBassMult,    &CAudioTransform::SetCrossover,
-    &CAudioTransform::SetDecay,       &CAudioTransform::SetHighDamping,
-    &CAudioTransform::SetDry,         &CAudioTransform::SetER,
-    &CAudioTransform::SetReverb,      &CAudioTransform::SetWidth,
-    &CAudioTransform::SetInputMute,   &CAudioTransform::SetDryMute,
-    &CAudioTransform::SetERMute,      &CAudioTransform::SetReverbMute};
-
 TEST(EngineThreads, StreamingEditorAndHostMeetSafely) {
     EngineHarness engine(48000, 2);
     ASSERT_EQ(S_OK, engine.Start());
@@ -55,7 +43,7 @@ TEST(EngineThreads, StreamingEditorAndHostMeetSafely) {
             const ParameterDef& def = kParameters[index];
             const int value = def.minimum + static_cast<int>(generator() % (def.Span() + 1));
             engine->SaveUndo(index);
-            (engine.Get()->*kSetters[index])(value, TRUE);
+            engine->SetParameter(index, value, TRUE);
             int read = 0;
             engine->GetDecay(&read);
             double meters[4];

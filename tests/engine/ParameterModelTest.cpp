@@ -13,14 +13,6 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-using Setter = HRESULT (CAudioTransform::*)(int, BOOL);
-const Setter kSetters[kParamCount] = {
-    &CAudioTransform::SetInput,     &CAudioTransform::SetLowCut,   &CAudioTransform::SetHighCut,
-    &CAudioTransform::SetPredelay,  &CAudioTransform::SetRoomSize, &CAudioTransform::SetDiffusion,
-    &CAudioTransform::SetBassMult,  &CAudioTransform::SetCrossover, &CAudioTransform::SetDecay,
-    &CAudioTransform::SetHighDamping, &CAudioTransform::SetDry,   &CAudioTransform::SetER,
-    &CAudioTransform::SetReverb,    &CAudioTransform::SetWidth,    &CAudioTransform::SetInputMute,
-    &CAudioTransform::SetDryMute,   &CAudioTransform::SetERMute,   &CAudioTransform::SetReverbMute};
 
 TEST(ParameterTable, RecordsCarryLabelsTypesAndNeutralValues) {
     const float neutral[kParamCount] = {0.8574822f, 0.01878564f, 0.1620370f, 0.0f, 0.4949495f,
@@ -87,7 +79,7 @@ TEST(Setters, EachWritesItsOwnWord) {
         SetupBlock before, after;
         engine->GetAllParams(&before);
         const int target = kParameters[i].maximum;
-        (engine.Get()->*kSetters[i])(target, FALSE);
+        engine->SetParameter(i, target, FALSE);
         engine->GetAllParams(&after);
         for (int w = 0; w < kSetupWordCount; ++w) {
             EXPECT_EQ(w == kParameters[i].word ? target : before.words[w], after.words[w])
@@ -161,7 +153,7 @@ TEST(Setters, MultiCaptureKeepsSeveralOpenUntilReleased) {
 
     // A full list of eight takes no ninth capture, but the value still reaches the host.
     engine->SetCaptureMode(FALSE, TRUE);
-    for (int i = 0; i < 9; ++i) (engine.Get()->*kSetters[i])(kParameters[i].minimum + 1, TRUE);
+    for (int i = 0; i < 9; ++i) engine->SetParameter(i, kParameters[i].minimum + 1, TRUE);
     log = automation->TakeLog();
     EXPECT_EQ(0, std::count(log.begin(), log.end(), "Begin 8"));
     EXPECT_EQ(1, std::count(log.begin(), log.end(), "Begin 7"));
