@@ -1,0 +1,105 @@
+// The typed-entry box of the value fields: a platform EDIT control opened over a field, which
+// replaces the field's text on Enter and tells the page, and closes without a word on Escape or
+// when it loses the keyboard focus. At most one exists at a time (TypedEntryWindow).
+#include "ui/controls/ControlWindow.h"
+#include "ui/controls/InputLaws.h"
+#include "ui/controls/SkinDrawing.h"
+
+namespace {
+
+// The open box's state; the box exists at most once, so one record does.
+struct TypedEntryState {
+    HWND field = nullptr;  // not owned
+    WNDPROC editProc = nullptr;
+    HFONT font = nullptr;  // owned when fontOwned
+    bool fontOwned = false;
+    bool closing = false;  // being destroyed: the focus loss that follows must not close it again
+};
+TypedEntryState entry;
+
+void Close(HWND box) {
+    if (entry.closing) return;
+    entry.closing = true;
+    DestroyWindow(box);
+}
+
+void Commit(HWND box) {
+    HWND field = entry.field;
+    char text[256] = {};
+    GetWindowTextA(box, text, sizeof(text));
+    SetWindowTextA(field, text);
+    const int id = ControlId(field);
+    HWND parent = GetParent(field);
+    PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, kTypedEntryCommitted),
+                 reinterpret_cast<LPARAM>(field));
+    PostMessageA(parent, QVE_ADJUST, static_cast<WPARAM>(PackFieldAdjust(id, 0)),
+                 reinterpret_cast<LPARAM>(field));
+    Close(box);
+}
+
+LRESULT CALLBACK TypedEntryProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    const WNDPROC editProc = entry.editProc;
+    switch (message) {
+        case WM_KEYDOWN:
+            // The box is gone after these keys; nothing is left to pass the key on to.
+            if (wParam == VK_RETURN) {
+                Commit(box);
+                return 0;
+            }
+            if (wParam == VK_ESCAPE) {
+                Close(box);
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            // The multi-line box would beep or break the line on these.
+            if (wParam == '\r' || wParam == 27) return 0;
+            break;
+        case WM_KILLFOCUS:
+            if (entry.closing) break;
+            CallWindowProcA(editProc, box, message, wParam, lParam);
+            Close(box);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
+            if (entry.fontOwned && entry.font != nullptr) DeleteObject(entry.font);
+            entry = TypedEntryState();
+            TypedEntryWindow = nullptr;
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcA(editProc, box, message, wParam, lParam);
+}
+
+}  // namespace
+
+void OpenTypedEntry(HWND field) {
+    CloseTypedEntry();
+    if (field == nullptr) return;
+    RECT client;
+    GetClientRect(field, &client);
+    HWND box = CreateWindowExA(
+        0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | ES_RIGHT | ES_MULTILINE,
+        2, 2, client.right - 4, client.bottom - 4, field,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTypedEntryId)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(field, GWLP_HINSTANCE)), nullptr);
+    if (box == nullptr) return;
+
+    CaptionFont font;
+    entry.field = field;
+    entry.font = font.Release(&entry.fontOwned);
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(entry.font), 0);
+    char text[256] = {};
+    GetWindowTextA(field, text, sizeof(text));
+    SetWindowTextA(box, text);
+    entry.editProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TypedEntryProc)));
+    TypedEntryWindow = box;
+    SetFocus(box);
+    SendMessageA(box, EM_SETSEL, 0, -1);
+}
+
+void CloseTypedEntry() {
+    if (TypedEntryWindow != nullptr) Close(TypedEntryWindow);
+}
