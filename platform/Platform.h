@@ -15,6 +15,7 @@
 #include "platform/native/ComTypes.h"
 #include "platform/native/MediaTypes.h"
 #include "platform/native/Services.h"
+#include "platform/native/Desktop.h"
 #include "platform/native/Streams.h"
 #include "platform/native/TextConversion.h"
 #endif

@@ -1,0 +1,13 @@
+// The folder of the test program, from the module's own file name.
+#include <cstring>
+
+#include "tests/presets/PresetTestSupport.h"
+
+std::string BesideTestProgram(const char* name) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    char* lastBackslash = std::strrchr(path, '\\');
+    if (lastBackslash == nullptr) return "";
+    return std::string(path, lastBackslash + 1) + name;
+}
