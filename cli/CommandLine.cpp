@@ -53,6 +53,18 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
                 *error = "--block takes a number of frames from 1 to 1048576, not \"" + text + "\"";
                 return false;
             }
+        } else if (arg == "--automation") {
+            if (!value(&options->automationFile)) return false;
+        } else if (arg == "--state") {
+            if (!value(&options->stateFile)) return false;
+        } else if (arg == "--save-state") {
+            if (!value(&options->saveStateFile)) return false;
+        } else if (arg == "--preset") {
+            if (!value(&options->presetName)) return false;
+        } else if (arg == "--bank") {
+            if (!value(&options->presetBank)) return false;
+        } else if (arg == "--preset-file") {
+            if (!value(&options->presetFile)) return false;
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option " + arg;
             return false;
@@ -66,6 +78,10 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
                                   : "unexpected argument " + files[2];
         return false;
     }
+    if (!options->presetBank.empty() && options->presetName.empty()) {
+        *error = "--bank names the bank of a --preset";
+        return false;
+    }
     options->input = files[0];
     options->output = files[1];
     return true;
@@ -73,18 +89,25 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
 
 std::string RenderUsage() {
     std::string text =
-        "usage: halvern-reverb IN OUT [--set NAME=VALUE]... [--no-tail] [--bypass] [--block N]\n"
+        "usage: halvern-reverb IN OUT [options]\n"
+        "       halvern-reverb presets list|show|add|export|import ... (see presets --help)\n"
         "\n"
         "Renders IN (mono or stereo WAV, AIFF, FLAC...; 16, 24 or 32-bit integer or 32 or\n"
         "64-bit float) through the reverb into OUT, stereo, in the input's format. The reverb\n"
         "starts from its default settings with the tail on, so the output rings out after the\n"
         "input ends.\n"
         "\n"
-        "  --set NAME=VALUE  set a parameter (applied in order; names are not case-sensitive)\n"
-        "  --no-tail         stop when the input stops\n"
-        "  --bypass          pass the audio through unprocessed\n"
-        "  --block N         frames per block handed to the reverb (default 4096)\n"
-        "  --help            this text\n"
+        "  --set NAME=VALUE     set a parameter (applied in order; names are not\n"
+        "                       case-sensitive)\n"
+        "  --preset NAME        apply a stored preset first (--bank BANK to pick its bank,\n"
+        "                       --preset-file FILE for another preset file)\n"
+        "  --state FILE         apply a saved state first (before --preset and --set)\n"
+        "  --save-state FILE    write the state after rendering\n"
+        "  --automation FILE    automate parameters over time (format below)\n"
+        "  --no-tail            stop when the input stops\n"
+        "  --bypass             pass the audio through unprocessed\n"
+        "  --block N            frames per block handed to the reverb (default 4096)\n"
+        "  --help               this text\n"
         "\n"
         "Parameters, in the reverb's own units:\n";
     static const char* const kUnits[kParamCount] = {
@@ -106,6 +129,13 @@ std::string RenderUsage() {
     }
     text +=
         "  Tail           0 .. 1          default 1      render the tail after the input\n"
-        "  Stereo         0 .. 1          default 1      0 = mono (width 0)\n";
+        "  Stereo         0 .. 1          default 1      0 = mono (width 0)\n"
+        "\n"
+        "Automation file: one segment a line, PARAMETER START END FROM TO CURVE, with the\n"
+        "parameter's label or index, times in seconds, values normalised from 0 (the\n"
+        "parameter's minimum) to 1 (its maximum), and the curve jump, linear, square,\n"
+        "invsquare or sine; '#' starts a comment. For example:\n"
+        "    Decay      0  8  0  0.4975  linear     # 0.1 s to 10 s over 8 seconds\n"
+        "    room size  2  4  0.2  0.9   sine\n";
     return text;
 }

@@ -13,6 +13,12 @@ struct RenderOptions {
     bool tail = true;                                           // --no-tail turns it off
     bool bypass = false;
     std::uint32_t blockFrames = 4096;
+    std::string automationFile;  // --automation: envelope segments, see host/AutomationFile.h
+    std::string stateFile;       // --state: a saved state applied before rendering
+    std::string saveStateFile;   // --save-state: the state written after rendering
+    std::string presetName;      // --preset: a stored preset applied before any --set
+    std::string presetBank;      // --bank: the preset's bank
+    std::string presetFile;      // --preset-file: the preset file (else the one beside the program)
     bool help = false;
 };
 

@@ -1,10 +1,29 @@
-// The halvern-reverb program: parses the command line and renders (see Renderer.h).
+// The halvern-reverb program: parses the command line, then renders a file with the features
+// the options ask for joined to the run, or runs a presets command (see Renderer.h).
 #include "cli/Renderer.h"
 
+#include <memory>
+
 #include "cli/CommandLine.h"
+#include "cli/PresetCommands.h"
 #include "cli/RenderFile.h"
+#include "cli/StateFile.h"
+#include "host/AutomationFile.h"
+#include "host/MediaParams.h"
+
+namespace {
+
+// The engine's automation object, which the renderer drives as the filter does.
+CMediaParams* AutomationOf(CStandaloneReverb& engine) {
+    return static_cast<CMediaParams*>(engine.Automation());
+}
+
+}  // namespace
 
 int RunRenderer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!args.empty() && args[0] == "presets") {
+        return RunPresetCommand(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    }
     RenderOptions options;
     std::string error;
     if (!ParseRenderOptions(args, &options, &error)) {
@@ -15,5 +34,51 @@ int RunRenderer(const std::vector<std::string>& args, std::ostream& out, std::os
         out << RenderUsage();
         return 0;
     }
-    return RenderFile(options, RenderHooks{}, out, err);
+
+    // An automation file is read whole before anything is rendered; a malformed line stops
+    // the run with its line number.
+    auto script = std::make_shared<AutomationScript>();
+    if (!options.automationFile.empty() &&
+        !ReadAutomationFile(options.automationFile, script.get(), &error)) {
+        err << "halvern-reverb: " << error << "\n";
+        return 2;
+    }
+
+    RenderHooks hooks;
+    hooks.createAutomation = &CMediaParams::Create;
+    hooks.beforeSettings = [&options, &err, script](CStandaloneReverb& engine,
+                                                     std::string* failure) {
+        CMediaParams* automation = AutomationOf(engine);
+        if (automation == nullptr) {
+            *failure = "not enough memory for the automation";
+            return false;
+        }
+        WAVEFORMATEX input{};
+        engine.GetWaveFormat(&input, 0);
+        automation->SetSampleRate(static_cast<int>(input.nSamplesPerSec));
+        if (!options.stateFile.empty() && !LoadStateFile(engine, options.stateFile, failure)) {
+            return false;
+        }
+        if (!options.presetName.empty() &&
+            !ApplyStoredPreset(engine, options.presetName, options.presetBank, options.presetFile,
+                               err, failure)) {
+            return false;
+        }
+        if (FAILED(ApplyAutomation(automation, script.get()))) {
+            *failure = "the automation could not be stored (not enough memory)";
+            return false;
+        }
+        return true;
+    };
+    // The automation clock moves once per input block, at its first frame, as the filter
+    // moves it once per media sample.
+    hooks.beforeBlock = [](CStandaloneReverb& engine, std::int64_t position) {
+        AutomationOf(engine)->UpdateToSamplePosition(position);
+    };
+    if (!options.saveStateFile.empty()) {
+        hooks.afterRender = [&options](CStandaloneReverb& engine, std::string* failure) {
+            return SaveStateFile(engine, options.saveStateFile, failure);
+        };
+    }
+    return RenderFile(options, hooks, out, err);
 }

@@ -273,7 +273,6 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
             const double *f0 = erR[0] - last, *f1 = erR[1] - last, *f2 = erR[2] - last,
                          *f3 = erR[3] - last, *f4 = erR[4] - last, *f5 = erR[5] - last,
                          *f6 = erR[6] - last, *f7 = erR[7] - last;
-#pragma GCC ivdep
             for (std::int32_t r = 0; r < n; ++r) {
                 earlyLeft[r] = (+e0[r] * gL[0] + e1[r] * gL[1] - e2[r] * gL[2] + e3[r] * gL[3] +
                                 e4[r] * gL[4] + e5[r] * gL[5] + e6[r] * gL[6]) *
@@ -353,7 +352,6 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
         const double *r0 = tapR[0] - last, *r1 = tapR[1] - last, *r2 = tapR[2] - last,
                      *r3 = tapR[3] - last, *r4 = tapR[4] - last, *r5 = tapR[5] - last,
                      *r6 = tapR[6] - last;
-#pragma GCC ivdep
         for (std::int32_t r = 0; r < n; ++r) {
             const double wetL = +l0[r] - w25 * l1[r] - w70 * l2[r] - w20 * l3[r] + w60 * l4[r] +
                                 l5[r] + w50 * l6[r];
