@@ -1,0 +1,31 @@
+// IEnumPins over a filter's pins, as IBaseFilter::EnumPins hands it out. Holds a reference
+// on the filter; reports VFW_E_ENUM_OUT_OF_SYNC once the filter's pins have changed.
+#pragma once
+
+#include "framework/Unknown.h"
+
+class CBaseFilter;
+
+class CEnumPins : public CUnknown, public IEnumPins {
+public:
+    // A new enumerator at the first pin, with one reference in *pins: E_POINTER,
+    // E_OUTOFMEMORY or S_OK.
+    static HRESULT Create(CBaseFilter* filter, IEnumPins** pins);
+
+    DECLARE_IUNKNOWN
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** pins, ULONG* fetched) override;
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+    HRESULT STDMETHODCALLTYPE Reset() override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumPins** copy) override;
+
+private:
+    CEnumPins(CBaseFilter* filter, int position, LONG version);
+    ~CEnumPins() override;
+    bool InSync() const;
+
+    CBaseFilter* const filter_;  // counted
+    int position_;
+    LONG version_;
+};
