@@ -1,0 +1,393 @@
+// The reverb filter: identity, type negotiation, buffer sizing, the receive loop that may split
+// one input sample over several output buffers, the tail at end of stream, and the routing of
+// the host's interfaces to the engine.
+#include "host/HqPlugIn.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "host/HqPlugInIds.h"
+#include "host/HqPlugInInputPin.h"
+#include "host/HqPlugInSetup.h"
+
+namespace {
+
+const WAVEFORMATEX* WaveFormatOf(const CMediaType* type) {
+    if (type->cbFormat < 16 || type->pbFormat == nullptr) return nullptr;
+    return reinterpret_cast<const WAVEFORMATEX*>(type->pbFormat);
+}
+
+// A float array from the process heap for the 16-bit conversion, freed on every path out.
+class HeapFloats {
+public:
+    explicit HeapFloats(size_t count)
+        : data_(static_cast<float*>(HeapAlloc(GetProcessHeap(), 0, count * sizeof(float) + 1))) {}
+    ~HeapFloats() {
+        if (data_ != nullptr) HeapFree(GetProcessHeap(), 0, data_);
+    }
+    HeapFloats(const HeapFloats&) = delete;
+    HeapFloats& operator=(const HeapFloats&) = delete;
+    float* Get() const { return data_; }
+
+private:
+    float* data_;  // owned
+};
+
+// An engine output value as a 16-bit sample: trunc(v x 32768) clamped to the 16-bit range.
+short ToInt16(float value) {
+    const double scaled = std::trunc(value * 32768.0);
+    return static_cast<short>(scaled > 32767.0 ? 32767.0 : (scaled < -32768.0 ? -32768.0 : scaled));
+}
+
+// Owns one reference on a media sample.
+class SampleHolder {
+public:
+    ~SampleHolder() { Reset(); }
+    IMediaSample** Put() {
+        Reset();
+        return &sample_;
+    }
+    IMediaSample* Get() const { return sample_; }
+    void Reset() {
+        if (sample_ != nullptr) sample_->Release();
+        sample_ = nullptr;
+    }
+
+private:
+    IMediaSample* sample_ = nullptr;
+};
+
+}  // namespace
+
+CUnknown* CHqPlugIn::CreateInstance(IUnknown* outer, HRESULT* hr) {
+    auto* filter = new (std::nothrow) CHqPlugIn(nullptr, outer, hr);
+    if (filter == nullptr && hr != nullptr) *hr = E_OUTOFMEMORY;
+    return filter;
+}
+
+CHqPlugIn::CHqPlugIn(const WCHAR* name, IUnknown* outer, HRESULT* hr)
+    : CTransformFilter(name, outer, CLSID_HqPlugIn), CAudioTransform(hr, &CMediaParams::Create) {
+    // A new filter starts from "(Default)" with the Stereo switch on.
+    CAudioTransform::ApplyPreset(0);
+}
+
+CHqPlugIn::~CHqPlugIn() = default;
+
+HRESULT CHqPlugIn::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    if (IsEqualIID(riid, IID_IHqPlugInProp)) {
+        return GetInterface(static_cast<IHqPlugInProp*>(this), ppv);
+    }
+    if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
+        return GetInterface(static_cast<ISpecifyPropertyPages*>(this), ppv);
+    }
+    if (IsEqualIID(riid, IID_IPersistStream)) {
+        return GetInterface(static_cast<IPersistStream*>(this), ppv);
+    }
+    if (IsEqualIID(riid, IID_IStaticFilterPreset)) {
+        return GetInterface(static_cast<IStaticFilterPreset*>(this), ppv);
+    }
+    // The automation object's interfaces carry its own reference count.
+    if (CMediaParams* params = MediaParams()) {
+        IUnknown* found = nullptr;
+        if (IsEqualIID(riid, IID_IMediaParams)) {
+            found = static_cast<IMediaParams*>(params);
+        } else if (IsEqualIID(riid, IID_IMediaParamInfo)) {
+            found = static_cast<IMediaParamInfo*>(params);
+        } else if (IsEqualIID(riid, IID_IMediaParamsSetUICallback)) {
+            found = static_cast<IMediaParamsSetUICallback*>(params);
+        } else if (IsEqualIID(riid, IID_IMediaParamsUICallback)) {
+            found = static_cast<IMediaParamsUICallback*>(params);
+        }
+        if (found != nullptr) {
+            found->AddRef();
+            *ppv = found;
+            return S_OK;
+        }
+    }
+    return CTransformFilter::NonDelegatingQueryInterface(riid, ppv);
+}
+
+CBasePin* CHqPlugIn::GetPin(int n) {
+    CAutoLock guard(&filterLock_);
+    if (!inputPin_) {
+        HRESULT hr = S_OK;
+        inputPin_.reset(new (std::nothrow) CHqPlugInInputPin(L"Input pin", this, &hr, L"Input"));
+        if (FAILED(hr)) inputPin_.reset();
+    }
+    if (inputPin_ && !outputPin_) {
+        HRESULT hr = S_OK;
+        outputPin_.reset(
+            new (std::nothrow) CTransformOutputPin(L"Output pin", this, &hr, L"Output"));
+        if (FAILED(hr)) outputPin_.reset();
+    }
+    if (n == 0) return inputPin_.get();
+    if (n == 1) return outputPin_.get();
+    return nullptr;
+}
+
+const AMOVIESETUP_FILTER* CHqPlugIn::GetSetupData() { return &kHqPlugInSetup; }
+
+HRESULT CHqPlugIn::Transform(IMediaSample*, IMediaSample*) {
+    return E_INVALIDARG;  // Receive does the work itself
+}
+
+HRESULT CHqPlugIn::CheckInputType(const CMediaType* input) {
+    if (input == nullptr || !IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
+        input->bTemporalCompression) {
+        return E_INVALIDARG;
+    }
+    const WAVEFORMATEX* format = WaveFormatOf(input);
+    if (format == nullptr || (format->nChannels != 1 && format->nChannels != 2)) {
+        return E_INVALIDARG;
+    }
+    const bool int16 = format->wFormatTag == WAVE_FORMAT_PCM && format->wBitsPerSample == 16;
+    const bool floats = format->wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
+                        (format->wBitsPerSample == 32 || format->wBitsPerSample == 64);
+    return int16 || floats ? S_OK : E_INVALIDARG;
+}
+
+HRESULT CHqPlugIn::CheckTransform(const CMediaType* input, const CMediaType* output) {
+    if (input == nullptr || output == nullptr ||
+        !IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
+        !IsEqualGUID(output->majortype, MEDIATYPE_Audio) || input->bTemporalCompression ||
+        output->bTemporalCompression) {
+        return E_INVALIDARG;
+    }
+    const WAVEFORMATEX* in = WaveFormatOf(input);
+    const WAVEFORMATEX* out = WaveFormatOf(output);
+    if (in == nullptr || out == nullptr || in->wFormatTag != out->wFormatTag ||
+        in->wBitsPerSample != out->wBitsPerSample || in->nSamplesPerSec != out->nSamplesPerSec) {
+        return E_INVALIDARG;
+    }
+    return CheckOutputFormat(in, out) == 0 ? S_OK : E_INVALIDARG;
+}
+
+HRESULT CHqPlugIn::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* props) {
+    if (allocator == nullptr || props == nullptr) return E_POINTER;
+    // Output buffers follow the upstream buffers in count, size, alignment and prefix.
+    if (InputConnected()) {
+        IMemAllocator* upstream = nullptr;
+        if (SUCCEEDED(inputPin_->GetAllocator(&upstream))) {
+            upstream->GetProperties(props);
+            upstream->Release();
+        }
+    }
+    return NegotiateBuffers(allocator, props);
+}
+
+HRESULT CHqPlugIn::GetMediaType(int position, CMediaType* type) {
+    if (!InputConnected()) return E_UNEXPECTED;
+    if (position < 0) return E_INVALIDARG;
+    if (position > 0) return VFW_S_NO_MORE_ITEMS;
+    if (type == nullptr) return E_POINTER;
+    if (FAILED(type->Set(inputPin_->CurrentMediaType()))) return E_OUTOFMEMORY;
+    return DeriveStereoType(type);
+}
+
+HRESULT CHqPlugIn::DeriveStereoType(CMediaType* type) {
+    if (type->cbFormat < 16 || type->pbFormat == nullptr) return E_UNEXPECTED;
+    auto* format = reinterpret_cast<WAVEFORMATEX*>(type->pbFormat);
+    if (type->cbFormat > 16) format->cbSize = 0;
+    const HRESULT hr = DeriveOutputFormat(format);
+    format->nBlockAlign = static_cast<WORD>(format->nChannels * (format->wBitsPerSample / 8));
+    format->nAvgBytesPerSec = format->nBlockAlign * format->nSamplesPerSec;
+    return hr;
+}
+
+HRESULT CHqPlugIn::StartStreaming() { return AllocateBuffers(&InputFormat, &OutputFormat); }
+
+HRESULT CHqPlugIn::StopStreaming() {
+    ReleaseBuffers();
+    return S_OK;
+}
+
+HRESULT CHqPlugIn::SetMediaType(PIN_DIRECTION direction, const CMediaType* type) {
+    const WAVEFORMATEX* given = type != nullptr ? WaveFormatOf(type) : nullptr;
+    if (given == nullptr) return E_INVALIDARG;
+    WAVEFORMATEX& record = direction == PINDIR_INPUT ? InputFormat : OutputFormat;
+    record.wFormatTag = given->wFormatTag;
+    record.nChannels = given->nChannels;
+    record.nSamplesPerSec = given->nSamplesPerSec;
+    record.nBlockAlign = given->nBlockAlign;
+    record.wBitsPerSample = given->wBitsPerSample;
+    record.nAvgBytesPerSec = (given->wBitsPerSample / 8) * given->nChannels * given->nSamplesPerSec;
+    record.cbSize = 0;
+    CTransformFilter::SetMediaType(direction, type);
+    const int which = direction == PINDIR_INPUT ? 0 : 1;
+    SetFormatRecord(which, &record);
+    NotifyEditors(which);
+    if (CMediaParams* params = MediaParams()) {
+        params->SetSampleRate(static_cast<int>(InputFormat.nSamplesPerSec));
+    }
+    return S_OK;
+}
+
+HRESULT CHqPlugIn::CompleteConnect(PIN_DIRECTION direction, IPin* /*receivePin*/) {
+    if (direction == PINDIR_OUTPUT || !OutputConnected()) return S_OK;
+    if (CheckTransform(&inputPin_->CurrentMediaType(), &outputPin_->CurrentMediaType()) == S_OK) {
+        return S_OK;
+    }
+    // The output must follow the new input type: the graph reconnects it.
+    return ReconnectPin(outputPin_.get(), nullptr);
+}
+
+HRESULT CHqPlugIn::ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYTE* out,
+                                  DWORD* outFrames) {
+    if (InputFormat.wFormatTag == WAVE_FORMAT_PCM) {
+        const size_t inCount = inFrames != nullptr ? size_t{InputFormat.nChannels} * *inFrames : 0;
+        HeapFloats inFloats(inCount);
+        HeapFloats outFloats(size_t{OutputFormat.nChannels} * *outFrames);
+        if (inFloats.Get() == nullptr || outFloats.Get() == nullptr) return E_OUTOFMEMORY;
+        const auto* inSamples = reinterpret_cast<const short*>(in);
+        for (size_t i = 0; i < inCount; ++i) {
+            inFloats.Get()[i] = static_cast<float>(inSamples[i] / 32768.0);
+        }
+        const HRESULT hr = ProcessFloat32(mode, in != nullptr ? inFloats.Get() : nullptr, inFrames,
+                                          outFloats.Get(), outFrames);
+        if (SUCCEEDED(hr)) {
+            auto* outSamples = reinterpret_cast<short*>(out);
+            const size_t outCount = size_t{OutputFormat.nChannels} * *outFrames;
+            for (size_t i = 0; i < outCount; ++i) outSamples[i] = ToInt16(outFloats.Get()[i]);
+        }
+        return hr;
+    }
+    if (InputFormat.wBitsPerSample == 64) {
+        return ProcessFloat64(mode, reinterpret_cast<const double*>(in), inFrames,
+                              reinterpret_cast<double*>(out), outFrames);
+    }
+    return ProcessFloat32(mode, reinterpret_cast<const float*>(in), inFrames,
+                          reinterpret_cast<float*>(out), outFrames);
+}
+
+HRESULT CHqPlugIn::Receive(IMediaSample* sample) {
+    REFERENCE_TIME start = 0, stop = 0;
+    const HRESULT timeResult = sample->GetTime(&start, &stop);
+    const bool timed = SUCCEEDED(timeResult);
+    const bool hasStop = timeResult == S_OK;
+
+    SampleHolder out;
+    HRESULT hr = outputPin_->GetDeliveryBuffer(out.Put(), timed ? &start : nullptr,
+                                               timed ? &stop : nullptr, 0);
+    if (FAILED(hr)) return hr;
+
+    int mode = sample->IsDiscontinuity() == S_OK ? kModeDiscontinuity : kModeContinue;
+    // A discontinuity re-bases the automation clock on the sample's start time.
+    if (mode == kModeDiscontinuity && (timeResult == S_OK || timeResult == VFW_S_NO_STOP_TIME)) {
+        SamplePosition = start * static_cast<std::int64_t>(InputFormat.nSamplesPerSec) / 10000000;
+    }
+    // Automation moves once per input sample, at its first frame.
+    if (CMediaParams* params = MediaParams()) params->UpdateToSamplePosition(SamplePosition);
+
+    out.Get()->SetTime(timed ? &start : nullptr, hasStop ? &stop : nullptr);
+    out.Get()->SetSyncPoint(sample->IsSyncPoint() == S_OK);
+    out.Get()->SetDiscontinuity(mode == kModeDiscontinuity);
+    LONGLONG mediaStart = 0, mediaStop = 0;
+    if (sample->GetMediaTime(&mediaStart, &mediaStop) == S_OK) {
+        out.Get()->SetMediaTime(&mediaStart, &mediaStop);
+    }
+
+    long inBytes = sample->GetActualDataLength();
+    BYTE* in = nullptr;
+    sample->GetPointer(&in);
+    if (CheckOutputFormat(&InputFormat, &OutputFormat) != 0) {
+        CMediaType stereo;
+        if (SUCCEEDED(GetMediaType(0, &stereo))) out.Get()->SetMediaType(&stereo);
+    }
+
+    const long inAlign = InputFormat.nBlockAlign;
+    const long outAlign = OutputFormat.nBlockAlign;
+    for (;;) {
+        BYTE* outData = nullptr;
+        out.Get()->GetPointer(&outData);
+        DWORD outFrames = static_cast<DWORD>(out.Get()->GetSize() / outAlign);
+        DWORD inFrames = static_cast<DWORD>(inBytes / inAlign);
+        hr = ProcessBuffers(mode, in, &inFrames, outData, &outFrames);
+        const long outBytes = outAlign * static_cast<long>(outFrames);
+        const long usedBytes = inAlign * static_cast<long>(inFrames);
+        SamplePosition += inFrames;
+        if (FAILED(hr)) break;
+
+        out.Get()->SetActualDataLength(outBytes);
+        hr = outputPin_->Deliver(out.Get());
+        if (FAILED(hr)) break;
+        // Done when the input is used up; a partial frame at its end is dropped.
+        if (inBytes - usedBytes < inAlign) break;
+
+        out.Reset();
+        in += usedBytes;
+        inBytes -= usedBytes;
+        mode = kModeContinue;
+        hr = outputPin_->GetDeliveryBuffer(out.Put(), nullptr, nullptr, 0);
+        if (FAILED(hr)) break;
+    }
+    return hr;
+}
+
+HRESULT CHqPlugIn::EndOfStream() {
+    if (!outputPin_) return S_OK;
+    HRESULT failure = S_OK;
+    const long outAlign = OutputFormat.nBlockAlign;
+    for (;;) {
+        SampleHolder out;
+        HRESULT hr = outputPin_->GetDeliveryBuffer(out.Put(), nullptr, nullptr, 0);
+        if (FAILED(hr)) return hr;
+        BYTE* outData = nullptr;
+        out.Get()->GetPointer(&outData);
+        DWORD outFrames = static_cast<DWORD>(out.Get()->GetSize() / outAlign);
+        hr = ProcessBuffers(kModeTail, nullptr, nullptr, outData, &outFrames);
+        const long outBytes = outAlign * static_cast<long>(outFrames);
+        if (hr == S_FALSE) {  // the tail is finished
+            if (outBytes != 0) {
+                out.Get()->SetActualDataLength(outBytes);
+                failure = outputPin_->Deliver(out.Get());
+                if (SUCCEEDED(failure)) failure = S_OK;
+            }
+            break;
+        }
+        if (FAILED(hr)) {
+            failure = hr;
+            break;
+        }
+        out.Get()->SetActualDataLength(outBytes);
+        hr = outputPin_->Deliver(out.Get());
+        if (FAILED(hr)) {
+            failure = hr;
+            break;
+        }
+    }
+    eosDelivered_ = true;
+    const HRESULT delivered = outputPin_->DeliverEndOfStream();
+    return FAILED(failure) ? failure : delivered;
+}
+
+HRESULT CHqPlugIn::GetClassID(CLSID* clsid) {
+    if (clsid == nullptr) return E_POINTER;
+    *clsid = CLSID_HqPlugIn;
+    return S_OK;
+}
+
+HRESULT CHqPlugIn::GetPages(CAUUID* pages) {
+    if (pages == nullptr) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    if (pages->pElems == nullptr) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_HqPlugInPropPage;
+    return S_OK;
+}
+
+HRESULT CHqPlugIn::IsDirty() { return CAudioTransform::IsDirty(); }
+HRESULT CHqPlugIn::Load(IStream* stream) { return CAudioTransform::Load(stream); }
+HRESULT CHqPlugIn::Save(IStream* stream, BOOL clearDirty) {
+    return CAudioTransform::Save(stream, clearDirty);
+}
+HRESULT CHqPlugIn::GetSizeMax(ULARGE_INTEGER* size) { return CAudioTransform::GetSizeMax(size); }
+HRESULT CHqPlugIn::GetPresetCount(DWORD* count) { return CAudioTransform::GetPresetCount(count); }
+HRESULT CHqPlugIn::GetPresetName(DWORD index, LPWSTR name, int nameLength) {
+    return CAudioTransform::GetPresetName(index, name, nameLength);
+}
+HRESULT CHqPlugIn::ApplyPreset(DWORD index) { return CAudioTransform::ApplyPreset(index); }
