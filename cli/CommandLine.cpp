@@ -18,19 +18,33 @@ bool ParseBlockSize(const std::string& text, std::uint32_t* frames) {
 
 }  // namespace
 
+bool TakeOptionValue(const std::vector<std::string>& args, size_t* at, std::string* value,
+                     std::string* error) {
+    if (*at + 1 >= args.size()) {
+        *error = args[*at] + " needs a value";
+        return false;
+    }
+    *value = args[++*at];
+    return true;
+}
+
+bool ParseSetting(const std::string& text, std::pair<std::string, std::string>* setting,
+                  std::string* error) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0) {
+        *error = "--set takes NAME=VALUE, not \"" + text + "\"";
+        return false;
+    }
+    *setting = {text.substr(0, equals), text.substr(equals + 1)};
+    return true;
+}
+
 bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* options,
                         std::string* error) {
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= args.size()) {
-                *error = arg + " needs a value";
-                return false;
-            }
-            *out = args[++i];
-            return true;
-        };
+        auto value = [&](std::string* out) { return TakeOptionValue(args, &i, out, error); };
         if (arg == "--help" || arg == "-h") {
             options->help = true;
         } else if (arg == "--no-tail") {
@@ -38,14 +52,10 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
         } else if (arg == "--bypass") {
             options->bypass = true;
         } else if (arg == "--set") {
-            std::string setting;
-            if (!value(&setting)) return false;
-            const size_t equals = setting.find('=');
-            if (equals == std::string::npos || equals == 0) {
-                *error = "--set takes NAME=VALUE, not \"" + setting + "\"";
-                return false;
-            }
-            options->settings.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
+            std::string text;
+            std::pair<std::string, std::string> setting;
+            if (!value(&text) || !ParseSetting(text, &setting, error)) return false;
+            options->settings.push_back(setting);
         } else if (arg == "--block") {
             std::string text;
             if (!value(&text)) return false;

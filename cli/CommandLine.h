@@ -29,3 +29,11 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
 
 // The --help text.
 std::string RenderUsage();
+
+// Helpers of both command lines (rendering and presets). TakeOptionValue reads the value that
+// follows the option at args[*at], moving *at on to it; false with *error when none follows.
+// ParseSetting splits the NAME=VALUE of a --set.
+bool TakeOptionValue(const std::vector<std::string>& args, size_t* at, std::string* value,
+                     std::string* error);
+bool ParseSetting(const std::string& text, std::pair<std::string, std::string>* setting,
+                  std::string* error);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/CommandLine.h"
 #include "cli/ParameterSettings.h"
 #include "engine/StandaloneReverb.h"
 #include "presets/PresetData.h"
@@ -119,14 +120,7 @@ bool ParsePresetArgs(const std::vector<std::string>& args, PresetArgs* parsed,
                      std::string* error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= args.size()) {
-                *error = arg + " needs a value";
-                return false;
-            }
-            *out = args[++i];
-            return true;
-        };
+        auto value = [&](std::string* out) { return TakeOptionValue(args, &i, out, error); };
         if (arg == "--help" || arg == "-h") {
             parsed->help = true;
         } else if (arg == "--bank") {
@@ -138,14 +132,10 @@ bool ParsePresetArgs(const std::vector<std::string>& args, PresetArgs* parsed,
         } else if (arg == "--yes") {
             parsed->yes = true;
         } else if (arg == "--set") {
-            std::string setting;
-            if (!value(&setting)) return false;
-            const size_t equals = setting.find('=');
-            if (equals == std::string::npos || equals == 0) {
-                *error = "--set takes NAME=VALUE, not \"" + setting + "\"";
-                return false;
-            }
-            parsed->settings.emplace_back(setting.substr(0, equals), setting.substr(equals + 1));
+            std::string text;
+            std::pair<std::string, std::string> setting;
+            if (!value(&text) || !ParseSetting(text, &setting, error)) return false;
+            parsed->settings.push_back(setting);
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option " + arg;
             return false;

@@ -63,29 +63,34 @@ private:
     std::vector<short> in_, out_;
 };
 
-class Float32Io {
-public:
-    using Sample = float;
-    explicit Float32Io(std::uint32_t) {}
-    sf_count_t Read(SNDFILE* file, Sample* samples, sf_count_t frames, int) {
-        return sf_readf_float(file, samples, frames);
-    }
-    sf_count_t Write(SNDFILE* file, const Sample* samples, sf_count_t frames) {
-        return sf_writef_float(file, samples, frames);
-    }
-};
+// Float samples read and written as they are, in their own precision.
+sf_count_t ReadFrames(SNDFILE* file, float* samples, sf_count_t frames) {
+    return sf_readf_float(file, samples, frames);
+}
+sf_count_t ReadFrames(SNDFILE* file, double* samples, sf_count_t frames) {
+    return sf_readf_double(file, samples, frames);
+}
+sf_count_t WriteFrames(SNDFILE* file, const float* samples, sf_count_t frames) {
+    return sf_writef_float(file, samples, frames);
+}
+sf_count_t WriteFrames(SNDFILE* file, const double* samples, sf_count_t frames) {
+    return sf_writef_double(file, samples, frames);
+}
 
-class Float64Io {
+template <typename T>
+class FloatIo {
 public:
-    using Sample = double;
-    explicit Float64Io(std::uint32_t) {}
+    using Sample = T;
+    explicit FloatIo(std::uint32_t) {}
     sf_count_t Read(SNDFILE* file, Sample* samples, sf_count_t frames, int) {
-        return sf_readf_double(file, samples, frames);
+        return ReadFrames(file, samples, frames);
     }
     sf_count_t Write(SNDFILE* file, const Sample* samples, sf_count_t frames) {
-        return sf_writef_double(file, samples, frames);
+        return WriteFrames(file, samples, frames);
     }
 };
+using Float32Io = FloatIo<float>;
+using Float64Io = FloatIo<double>;
 
 HRESULT Process(CAudioTransform& engine, int mode, const float* in, DWORD* inFrames, float* out,
                 DWORD* outFrames) {
