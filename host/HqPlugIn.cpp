@@ -7,6 +7,7 @@
 #include <cmath>
 #include <new>
 
+#include "host/CountedMediaParams.h"
 #include "host/HqPlugInIds.h"
 #include "host/HqPlugInInputPin.h"
 #include "host/HqPlugInSetup.h"
@@ -67,7 +68,8 @@ CUnknown* CHqPlugIn::CreateInstance(IUnknown* outer, HRESULT* hr) {
 }
 
 CHqPlugIn::CHqPlugIn(const WCHAR* name, IUnknown* outer, HRESULT* hr)
-    : CTransformFilter(name, outer, CLSID_HqPlugIn), CAudioTransform(hr, &CMediaParams::Create) {
+    : CTransformFilter(name, outer, CLSID_HqPlugIn),
+      CAudioTransform(hr, &CCountedMediaParams::Create) {
     // A new filter starts from "(Default)" with the Stereo switch on.
     CAudioTransform::ApplyPreset(0);
 }
@@ -170,7 +172,18 @@ HRESULT CHqPlugIn::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTI
     if (InputConnected()) {
         IMemAllocator* upstream = nullptr;
         if (SUCCEEDED(inputPin_->GetAllocator(&upstream))) {
-            upstream->GetProperties(props);
+            ALLOCATOR_PROPERTIES given = {};
+            if (SUCCEEDED(upstream->GetProperties(&given)) && given.cbBuffer > 0 &&
+                given.cbAlign > 0) {
+                *props = given;
+                upstreamBuffers_ = given;
+            } else if (upstreamBuffers_.cbBuffer > 0) {
+                // The upstream filter has not chosen its buffers yet: the graph reconnects the
+                // output from inside the input's connection (Wine's filter graph manager does
+                // so at once, Windows later on a worker thread). The upstream buffers seen last
+                // stand in; Receive splits a sample over as many output buffers as it needs.
+                *props = upstreamBuffers_;
+            }
             upstream->Release();
         }
     }

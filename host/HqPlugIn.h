@@ -79,6 +79,8 @@ private:
     WAVEFORMATEX InputFormat{};   // copy of the agreed input type; all zero until set
     WAVEFORMATEX OutputFormat{};  // copy of the agreed output type
     std::int64_t SamplePosition = 0;  // running count of input frames: the automation clock
+    // The upstream allocator's properties when the output last sized its buffers from them.
+    ALLOCATOR_PROPERTIES upstreamBuffers_{};
 
     friend class CHqPlugInInputPin;
 };

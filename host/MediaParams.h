@@ -24,7 +24,7 @@
 #include "platform/CritSec.h"
 #include "platform/Platform.h"
 
-class CMediaParams final : public IEngineAutomation,
+class CMediaParams : public IEngineAutomation,
                            public IMediaParamInfo,
                            public IMediaParamsSetUICallback,
                            public IMediaParamsUICallback {
@@ -83,11 +83,14 @@ public:
     // Envelope of a parameter (index below kParamCount), for diagnostics and tests.
     CParamEnvelope& Envelope(DWORD index) { return envelopes_[index]; }
 
-private:
+protected:
+    // Objects are made by Create (or a derived class's creation) and deleted by Release.
     explicit CMediaParams(IHqPlugInProp* owner);
     virtual ~CMediaParams();
     CMediaParams(const CMediaParams&) = delete;
     CMediaParams& operator=(const CMediaParams&) = delete;
+
+private:
 
     double FramesPer100ns() const;
     // The host's callback with a reference for the caller, or null.
