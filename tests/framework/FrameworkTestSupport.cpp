@@ -1,11 +1,14 @@
 // Helpers of the framework's tests.
 #include "tests/framework/FrameworkTestSupport.h"
 
+#include <control.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <numbers>
+
+#include "tools/dxhost/GraphRunner.h"
 
 namespace {
 
@@ -88,4 +91,96 @@ HRESULT STDMETHODCALLTYPE CTestObject::GetClassID(CLSID* clsid) {
     if (clsid == nullptr) return E_POINTER;
     *clsid = CLSID_TestPassThrough;
     return S_OK;
+}
+
+ComPtr<IBaseFilter> MakeFilter(REFCLSID clsid) {
+    ComPtr<IBaseFilter> filter;
+    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     filter.PutVoid()));
+    return filter;
+}
+
+ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION direction) {
+    ComPtr<IPin> pin;
+    EXPECT_EQ(S_OK, FindFilterPin(filter, direction, pin.Put()));
+    return pin;
+}
+
+void WineParserChain::AddFilters(const std::string& wavPath, IBaseFilter* transform,
+                                 const WCHAR* transformName, ISampleGrabberCB* callback,
+                                 LONG callbackMethod) {
+    WCHAR fullPath[MAX_PATH];
+    const std::wstring wide(wavPath.begin(), wavPath.end());
+    ASSERT_NE(0u, GetFullPathNameW(wide.c_str(), MAX_PATH, fullPath, nullptr));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IGraphBuilder, graph.PutVoid()));
+    reader_ = MakeFilter(CLSID_AsyncReader);
+    parser_ = MakeFilter(kWaveParser);
+    grabberFilter_ = MakeFilter(kSampleGrabber);
+    renderer_ = MakeFilter(kNullRenderer);
+    ASSERT_TRUE(reader_ && parser_ && grabberFilter_ && renderer_);
+
+    ComPtr<IFileSourceFilter> fileSource;
+    ASSERT_EQ(S_OK, reader_->QueryInterface(IID_IFileSourceFilter, fileSource.PutVoid()));
+    ASSERT_EQ(S_OK, fileSource->Load(fullPath, nullptr));
+    ASSERT_EQ(S_OK, grabberFilter_->QueryInterface(kIidSampleGrabber, grabber.PutVoid()));
+    CMediaType audio(&MEDIATYPE_Audio);
+    ASSERT_EQ(S_OK, grabber->SetMediaType(&audio));
+    ASSERT_EQ(S_OK, grabber->SetBufferSamples(FALSE));
+    ASSERT_EQ(S_OK, grabber->SetCallback(callback, callbackMethod));
+
+    ASSERT_EQ(S_OK, graph->AddFilter(reader_.Get(), L"File Source (Async)"));
+    ASSERT_EQ(S_OK, graph->AddFilter(parser_.Get(), L"WAVE Parser"));
+    ASSERT_EQ(S_OK, graph->AddFilter(transform, transformName));
+    transform_ = transform;
+    ASSERT_EQ(S_OK, graph->AddFilter(grabberFilter_.Get(), L"Sample Grabber"));
+    ASSERT_EQ(S_OK, graph->AddFilter(renderer_.Get(), L"Null Renderer"));
+}
+
+void WineParserChain::Connect() {
+    ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(reader_.Get(), PINDIR_OUTPUT).Get(),
+                                         PinOf(parser_.Get(), PINDIR_INPUT).Get(), nullptr));
+    ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(parser_.Get(), PINDIR_OUTPUT).Get(),
+                                         PinOf(transform_, PINDIR_INPUT).Get(), nullptr));
+    ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(transform_, PINDIR_OUTPUT).Get(),
+                                         PinOf(grabberFilter_.Get(), PINDIR_INPUT).Get(),
+                                         nullptr));
+    ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(grabberFilter_.Get(), PINDIR_OUTPUT).Get(),
+                                         PinOf(renderer_.Get(), PINDIR_INPUT).Get(), nullptr));
+
+    ComPtr<IMediaFilter> clockless;
+    ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaFilter, clockless.PutVoid()));
+    ASSERT_EQ(S_OK, clockless->SetSyncSource(nullptr));
+}
+
+void WineParserChain::Build(const std::string& wavPath, IBaseFilter* transform,
+                            const WCHAR* transformName, ISampleGrabberCB* callback,
+                            LONG callbackMethod) {
+    ASSERT_NO_FATAL_FAILURE(AddFilters(wavPath, transform, transformName, callback,
+                                       callbackMethod));
+    ASSERT_NO_FATAL_FAILURE(Connect());
+}
+
+LONG WineParserChain::RunToCompletion() {
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaEvent> events;
+    EXPECT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, control.PutVoid()));
+    EXPECT_EQ(S_OK, graph->QueryInterface(IID_IMediaEvent, events.PutVoid()));
+    if (!control || !events) return 0;
+    EXPECT_TRUE(SUCCEEDED(control->Run()));
+    LONG code = 0;
+    EXPECT_EQ(S_OK, events->WaitForCompletion(kGraphTimeoutMs, &code));
+    EXPECT_EQ(S_OK, control->Stop());
+    return code;
+}
+
+void WineParserChain::Release() {
+    if (grabber) grabber->SetCallback(nullptr, 0);
+    grabber.Reset();
+    reader_.Reset();
+    parser_.Reset();
+    transform_ = nullptr;
+    grabberFilter_.Reset();
+    renderer_.Reset();
+    graph.Reset();
 }

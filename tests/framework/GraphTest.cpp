@@ -23,18 +23,7 @@
 
 namespace {
 
-// Wine's filters, by their published class identifiers.
-constexpr CLSID kWaveParser = {
-    0xd51bd5a1, 0x7548, 0x11cf, {0xa5, 0x20, 0x00, 0x80, 0xc7, 0x7e, 0xf5, 0x8a}};
-constexpr CLSID kSampleGrabber = {
-    0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr CLSID kNullRenderer = {
-    0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr IID kIidSampleGrabber = {
-    0x6b652fff, 0x11fe, 0x4fce, {0x92, 0xad, 0x02, 0x66, 0xb5, 0xd7, 0xc7, 0x8f}};
-constexpr IID kIidSampleGrabberCallback = {
-    0x0579154a, 0x2b53, 0x4994, {0xb0, 0xd0, 0xe7, 0x73, 0x14, 0x8e, 0xff, 0x85}};
-constexpr LONG kTimeoutMs = 60000;
+constexpr LONG kTimeoutMs = kGraphTimeoutMs;
 
 class WineGraphs : public ::testing::Test {
 protected:
@@ -130,72 +119,26 @@ private:
     volatile LONG references_ = 0;
 };
 
-ComPtr<IBaseFilter> MakeFilter(REFCLSID clsid) {
-    ComPtr<IBaseFilter> filter;
-    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     filter.PutVoid()));
-    return filter;
-}
-
-ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION direction) {
-    ComPtr<IPin> pin;
-    EXPECT_EQ(S_OK, FindFilterPin(filter, direction, pin.Put()));
-    return pin;
-}
-
 TEST_F(WineGraphs, WinesParserUpstreamAndSampleGrabberDownstream) {
     const WavAudio input = MakeTestAudio(WAVE_FORMAT_PCM, 16, 2, 44100, 44100);
     ScopedFile file("framework-parser.wav");
     std::string error;
     ASSERT_TRUE(WriteWavFile(file.Path(), input, &error)) << error;
-    WCHAR fullPath[MAX_PATH];
-    std::wstring wide(file.Path().begin(), file.Path().end());
-    ASSERT_NE(0u, GetFullPathNameW(wide.c_str(), MAX_PATH, fullPath, nullptr));
 
     GrabbedBytes grabbed;
     {
-        ComPtr<IGraphBuilder> graph;
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IGraphBuilder, graph.PutVoid()));
-        ComPtr<IBaseFilter> reader = MakeFilter(CLSID_AsyncReader);
-        ComPtr<IBaseFilter> parser = MakeFilter(kWaveParser);
         ComPtr<CPassThroughFilter> transform(CPassThroughFilter::Create());
-        ComPtr<IBaseFilter> grabberFilter = MakeFilter(kSampleGrabber);
-        ComPtr<IBaseFilter> renderer = MakeFilter(kNullRenderer);
-        ASSERT_TRUE(reader && parser && grabberFilter && renderer);
-
-        ComPtr<IFileSourceFilter> fileSource;
-        ASSERT_EQ(S_OK, reader->QueryInterface(IID_IFileSourceFilter, fileSource.PutVoid()));
-        ASSERT_EQ(S_OK, fileSource->Load(fullPath, nullptr));
-        ComPtr<ISampleGrabber> grabber;
-        ASSERT_EQ(S_OK, grabberFilter->QueryInterface(kIidSampleGrabber, grabber.PutVoid()));
-        CMediaType audio(&MEDIATYPE_Audio);
-        ASSERT_EQ(S_OK, grabber->SetMediaType(&audio));
-        ASSERT_EQ(S_OK, grabber->SetBufferSamples(FALSE));
-        ASSERT_EQ(S_OK, grabber->SetCallback(&grabbed, 1));
-
-        ASSERT_EQ(S_OK, graph->AddFilter(reader.Get(), L"File Source (Async)"));
-        ASSERT_EQ(S_OK, graph->AddFilter(parser.Get(), L"WAVE Parser"));
-        ASSERT_EQ(S_OK, graph->AddFilter(transform.Get(), L"Pass-through"));
-        ASSERT_EQ(S_OK, graph->AddFilter(grabberFilter.Get(), L"Sample Grabber"));
-        ASSERT_EQ(S_OK, graph->AddFilter(renderer.Get(), L"Null Renderer"));
+        WineParserChain chain;
+        ASSERT_NO_FATAL_FAILURE(
+            chain.AddFilters(file.Path(), transform.Get(), L"Pass-through", &grabbed, 1));
         EXPECT_EQ(2u, RefCount(static_cast<IBaseFilter*>(transform.Get())))
             << "the graph holds the filter";
         FILTER_INFO info;
         ASSERT_EQ(S_OK, transform->QueryFilterInfo(&info));
         EXPECT_STREQ(L"Pass-through", info.achName);
-        EXPECT_EQ(static_cast<IFilterGraph*>(graph.Get()), info.pGraph);
+        EXPECT_EQ(static_cast<IFilterGraph*>(chain.graph.Get()), info.pGraph);
         info.pGraph->Release();
-
-        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(reader.Get(), PINDIR_OUTPUT).Get(),
-                                             PinOf(parser.Get(), PINDIR_INPUT).Get(), nullptr));
-        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(parser.Get(), PINDIR_OUTPUT).Get(),
-                                             transform->GetPin(0), nullptr));
-        ASSERT_EQ(S_OK,
-                  graph->ConnectDirect(transform->GetPin(1),
-                                       PinOf(grabberFilter.Get(), PINDIR_INPUT).Get(), nullptr));
-        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(grabberFilter.Get(), PINDIR_OUTPUT).Get(),
-                                             PinOf(renderer.Get(), PINDIR_INPUT).Get(), nullptr));
+        ASSERT_NO_FATAL_FAILURE(chain.Connect());
         const auto* agreed = reinterpret_cast<const WAVEFORMATEX*>(
             transform->GetPin(0)->CurrentMediaType().Format());
         EXPECT_EQ(WAVE_FORMAT_PCM, agreed->wFormatTag);
@@ -204,23 +147,12 @@ TEST_F(WineGraphs, WinesParserUpstreamAndSampleGrabberDownstream) {
         EXPECT_TRUE(transform->GetPin(1)->CurrentMediaType() ==
                     transform->GetPin(0)->CurrentMediaType());
 
-        ComPtr<IMediaFilter> clockless;
-        ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaFilter, clockless.PutVoid()));
-        ASSERT_EQ(S_OK, clockless->SetSyncSource(nullptr));
-        ComPtr<IMediaControl> control;
-        ComPtr<IMediaEvent> events;
-        ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, control.PutVoid()));
-        ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaEvent, events.PutVoid()));
-        ASSERT_TRUE(SUCCEEDED(control->Run()));
-        LONG code = 0;
-        EXPECT_EQ(S_OK, events->WaitForCompletion(kTimeoutMs, &code));
-        EXPECT_EQ(EC_COMPLETE, code);
-        EXPECT_EQ(S_OK, control->Stop());
+        EXPECT_EQ(EC_COMPLETE, chain.RunToCompletion());
         EXPECT_EQ(1, transform->starts);
         EXPECT_EQ(1, transform->stops);
         EXPECT_EQ(1, transform->endsOfStream);
         EXPECT_EQ(transform->transforms.load(), grabbed.Buffers());
-        grabber->SetCallback(nullptr, 1);
+        chain.Release();
     }
     EXPECT_EQ(0, grabbed.References()) << "the grabber let the callback go";
     EXPECT_TRUE(input.data == grabbed.Bytes());

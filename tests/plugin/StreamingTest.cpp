@@ -22,18 +22,7 @@
 
 namespace {
 
-// Wine's filters, by their published class identifiers.
-constexpr CLSID kWaveParser = {
-    0xd51bd5a1, 0x7548, 0x11cf, {0xa5, 0x20, 0x00, 0x80, 0xc7, 0x7e, 0xf5, 0x8a}};
-constexpr CLSID kSampleGrabber = {
-    0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr CLSID kNullRenderer = {
-    0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr IID kIidSampleGrabber = {
-    0x6b652fff, 0x11fe, 0x4fce, {0x92, 0xad, 0x02, 0x66, 0xb5, 0xd7, 0xc7, 0x8f}};
-constexpr IID kIidSampleGrabberCallback = {
-    0x0579154a, 0x2b53, 0x4994, {0xb0, 0xd0, 0xe7, 0x73, 0x14, 0x8e, 0xff, 0x85}};
-constexpr LONG kTimeoutMs = 60000;
+constexpr LONG kTimeoutMs = kGraphTimeoutMs;
 
 using Streaming = RegisteredFilterTest;
 
@@ -138,69 +127,22 @@ private:
     volatile LONG references_ = 0;
 };
 
-ComPtr<IBaseFilter> MakeFilter(REFCLSID clsid) {
-    ComPtr<IBaseFilter> filter;
-    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     filter.PutVoid()));
-    return filter;
-}
-
-ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION direction) {
-    ComPtr<IPin> pin;
-    EXPECT_EQ(S_OK, FindFilterPin(filter, direction, pin.Put()));
-    return pin;
-}
-
 TEST_F(Streaming, WinesParserUpstreamAndSampleGrabberDownstream) {
     const int kFrames = 22050;
     const WavAudio input = MakeTestAudio(WAVE_FORMAT_PCM, 16, 1, 44100, kFrames);
     ScopedFile file("plugin-parser.wav");
     std::string error;
     ASSERT_TRUE(WriteWavFile(file.Path(), input, &error)) << error;
-    WCHAR fullPath[MAX_PATH];
-    const std::wstring wide(file.Path().begin(), file.Path().end());
-    ASSERT_NE(0u, GetFullPathNameW(wide.c_str(), MAX_PATH, fullPath, nullptr));
     ASSERT_EQ(S_OK, EngineOf(filter_.Get())->SetTail(1, FALSE));
     ASSERT_EQ(S_OK, EngineOf(filter_.Get())->SetDecay(5, FALSE));  // half a second of tail
 
     GrabbedSamples grabbed;
     {
-        ComPtr<IGraphBuilder> graph;
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IGraphBuilder, graph.PutVoid()));
-        ComPtr<IBaseFilter> reader = MakeFilter(CLSID_AsyncReader);
-        ComPtr<IBaseFilter> parser = MakeFilter(kWaveParser);
-        ComPtr<IBaseFilter> grabberFilter = MakeFilter(kSampleGrabber);
-        ComPtr<IBaseFilter> renderer = MakeFilter(kNullRenderer);
-        ASSERT_TRUE(reader && parser && grabberFilter && renderer);
-        ComPtr<IFileSourceFilter> fileSource;
-        ASSERT_EQ(S_OK, reader->QueryInterface(IID_IFileSourceFilter, fileSource.PutVoid()));
-        ASSERT_EQ(S_OK, fileSource->Load(fullPath, nullptr));
-        ComPtr<ISampleGrabber> grabber;
-        ASSERT_EQ(S_OK, grabberFilter->QueryInterface(kIidSampleGrabber, grabber.PutVoid()));
-        CMediaType audio(&MEDIATYPE_Audio);
-        ASSERT_EQ(S_OK, grabber->SetMediaType(&audio));
-        ASSERT_EQ(S_OK, grabber->SetBufferSamples(FALSE));
-        ASSERT_EQ(S_OK, grabber->SetCallback(&grabbed, 0));
-
-        ASSERT_EQ(S_OK, graph->AddFilter(reader.Get(), L"File Source (Async)"));
-        ASSERT_EQ(S_OK, graph->AddFilter(parser.Get(), L"WAVE Parser"));
-        ASSERT_EQ(S_OK, graph->AddFilter(filter_.Get(), L"Halvern:qv Reverb"));
-        ASSERT_EQ(S_OK, graph->AddFilter(grabberFilter.Get(), L"Sample Grabber"));
-        ASSERT_EQ(S_OK, graph->AddFilter(renderer.Get(), L"Null Renderer"));
-        ComPtr<IPin> reverbIn = PinOf(filter_.Get(), PINDIR_INPUT);
-        ComPtr<IPin> reverbOut = PinOf(filter_.Get(), PINDIR_OUTPUT);
-        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(reader.Get(), PINDIR_OUTPUT).Get(),
-                                             PinOf(parser.Get(), PINDIR_INPUT).Get(), nullptr));
-        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(parser.Get(), PINDIR_OUTPUT).Get(),
-                                             reverbIn.Get(), nullptr));
-        ASSERT_EQ(S_OK,
-                  graph->ConnectDirect(reverbOut.Get(),
-                                       PinOf(grabberFilter.Get(), PINDIR_INPUT).Get(), nullptr));
-        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(grabberFilter.Get(), PINDIR_OUTPUT).Get(),
-                                             PinOf(renderer.Get(), PINDIR_INPUT).Get(), nullptr));
+        WineParserChain chain;
+        ASSERT_NO_FATAL_FAILURE(
+            chain.Build(file.Path(), filter_.Get(), L"Halvern:qv Reverb", &grabbed, 0));
         AM_MEDIA_TYPE agreed = {};
-        ASSERT_EQ(S_OK, reverbOut->ConnectionMediaType(&agreed));
+        ASSERT_EQ(S_OK, PinOf(filter_.Get(), PINDIR_OUTPUT)->ConnectionMediaType(&agreed));
         const auto* format = reinterpret_cast<const WAVEFORMATEX*>(agreed.pbFormat);
         EXPECT_EQ(WAVE_FORMAT_PCM, format->wFormatTag);
         EXPECT_EQ(2, format->nChannels);
@@ -208,19 +150,9 @@ TEST_F(Streaming, WinesParserUpstreamAndSampleGrabberDownstream) {
         EXPECT_EQ(4, format->nBlockAlign);
         FreeMediaType(agreed);
 
-        ComPtr<IMediaFilter> clockless;
-        ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaFilter, clockless.PutVoid()));
-        ASSERT_EQ(S_OK, clockless->SetSyncSource(nullptr));
-        ComPtr<IMediaControl> control;
-        ComPtr<IMediaEvent> events;
-        ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, control.PutVoid()));
-        ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaEvent, events.PutVoid()));
-        ASSERT_TRUE(SUCCEEDED(control->Run()));
-        LONG code = 0;
-        EXPECT_EQ(S_OK, events->WaitForCompletion(kTimeoutMs, &code));
-        EXPECT_EQ(EC_COMPLETE, code) << "end of stream reached the renderer after the tail";
-        EXPECT_EQ(S_OK, control->Stop());
-        grabber->SetCallback(nullptr, 0);
+        EXPECT_EQ(EC_COMPLETE, chain.RunToCompletion())
+            << "end of stream reached the renderer after the tail";
+        chain.Release();
     }
     EXPECT_EQ(0, grabbed.References()) << "the grabber let the callback go";
     EXPECT_EQ(1u, RefCount(filter_.Get())) << "the graph let the filter go";
