@@ -21,12 +21,6 @@ constexpr double kE20 = static_cast<double>(1e-20f);
 // computes how many frames they stay valid, at least one.
 constexpr std::uint32_t kMaxRun = 256;  // frames; bounds the run's scratch arrays on the stack
 
-// A reverb line during one run.
-struct LineRun {
-    double* head;      // write position at the run's first frame
-    double* advanced;  // the position after this frame's advance, which the taps read from
-};
-
 inline std::uint32_t Bound(std::int32_t frames) { return static_cast<std::uint32_t>(frames); }
 
 // Pointer to the tank output tap `offset` frames behind a line's advanced position, limiting
@@ -209,11 +203,12 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
 
     for (std::uint32_t done = 0; done < frames;) {
         std::uint32_t run = std::min(frames - done, tapRunLimit);
-        LineRun line[kReverbLineCount];
+        // Each line's write position at the run's first frame; the taps and half B read the
+        // position after the frame's advance.
+        double* head[kReverbLineCount];
         for (int i = 0; i < kReverbLineCount; ++i) {
             const std::int32_t p = m[i].position;
-            line[i].head = m[i].data + p;
-            line[i].advanced = m[i].data + (p == 0 ? m[i].length - 1 : p - 1);
+            head[i] = m[i].data + p;
             // Lines whose advanced position is read must not wrap it either.
             const bool advancedRead = i == 5 || i == 6 || i == 7 || i >= 9;
             run = std::min(run, advancedRead && p > 0 ? Bound(p) : Bound(p + 1));
@@ -240,6 +235,7 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
             TapPointer(m[9], advancedOf(9), aR[4], &run),
             TapPointer(m[10], advancedOf(10), aR[5], &run),
             TapPointer(m[11], advancedOf(11), aR[6], &run)};
+        const double* halfBFeed = m[7].data + advancedOf(7);
 
         double* predelayHead = predelay.data + predelay.position;
         if (!unitPredelay) run = std::min(run, Bound(predelay.position + 1));
@@ -309,11 +305,11 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
             const double u = s.highCut * passWeight + s.lowCutOut * allpassWeight + lowCutGuard;
 
             // Input diffusers; the early-reflection buffer takes the signal between the pairs.
-            const double y0 = Allpass(line[0].head - j, c1, c1, u);
-            const double y1 = Allpass(line[1].head - j, c2, c1, y0);
+            const double y0 = Allpass(head[0] - j, c1, c1, u);
+            const double y1 = Allpass(head[1] - j, c2, c1, y0);
             earlyHead[-j] = y1;
-            const double y2 = Allpass(line[2].head - j, c1, c1, y1);
-            const double y3 = Allpass(line[3].head - j, c2, c1, y2);
+            const double y2 = Allpass(head[2] - j, c1, c1, y1);
+            const double y3 = Allpass(head[3] - j, c2, c1, y2);
 
             double q;
             if (unitPredelay) {
@@ -326,22 +322,22 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
             q += kE20;
 
             // Tank half A: fed back from the end of half B (L11, read before it is written).
-            double a = ShelfAndDamp(line[11].head[-j] * g, s.shelfAIn, s.shelfAOut, s.dampA,
+            double a = ShelfAndDamp(head[11][-j] * g, s.shelfAIn, s.shelfAOut, s.dampA,
                                     shelfCoefficient, shelfGain, highDamping, q);
-            double y = Allpass(line[4].head - j, t1, t1, a);
-            a = line[5].head[-j];
-            line[5].head[-j] = y;
-            y = Allpass(line[6].head - j, t2, t2, a * g);
-            line[7].head[-j] = y;
+            double y = Allpass(head[4] - j, t1, t1, a);
+            a = head[5][-j];
+            head[5][-j] = y;
+            y = Allpass(head[6] - j, t2, t2, a * g);
+            head[7][-j] = y;
 
             // Tank half B: fed from the end of half A (L7, at the slot written next frame).
-            double b = ShelfAndDamp(line[7].advanced[-j] * g, s.shelfBIn, s.shelfBOut, s.dampB,
+            double b = ShelfAndDamp(halfBFeed[-j] * g, s.shelfBIn, s.shelfBOut, s.dampB,
                                     shelfCoefficient, shelfGain, highDamping, q);
-            y = Allpass(line[8].head - j, t1, t1, b);
-            b = line[9].head[-j];
-            line[9].head[-j] = y;
-            y = Allpass(line[10].head - j, t2, t2, b * g);
-            line[11].head[-j] = y;
+            y = Allpass(head[8] - j, t1, t1, b);
+            b = head[9][-j];
+            head[9][-j] = y;
+            y = Allpass(head[10] - j, t2, t2, b * g);
+            head[11][-j] = y;
         }
 
         // Tank outputs (as read after each frame's writes) and the mid/side mix with the dry
