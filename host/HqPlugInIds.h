@@ -9,3 +9,4 @@ inline constexpr CLSID CLSID_HqPlugInPropPage = {
     0x9D4C7A12, 0x58E3, 0x4B06, {0xA1, 0xF7, 0x2E, 0x8B, 0x6C, 0x03, 0xD5, 0xA9}};
 
 inline constexpr WCHAR kFilterName[] = L"Halvern:qv Reverb";
+inline constexpr WCHAR kPageName[] = L"Halvern:qv Reverb Property Page";

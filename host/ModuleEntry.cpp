@@ -10,21 +10,22 @@
 #include "host/HqPlugIn.h"
 #include "host/HqPlugInIds.h"
 #include "host/HqPlugInSetup.h"
+#include "ui/page/HqPlugInPropPage.h"
 
 namespace {
 
-// The classes the module serves. The editor page joins this table with the editor.
+// The classes the module serves: the filter and its editor page.
 const CFactoryTemplate kTemplates[] = {
     {kFilterName, &CLSID_HqPlugIn, &CHqPlugIn::CreateInstance, nullptr, &kHqPlugInSetup},
+    {kPageName, &CLSID_HqPlugInPropPage, &CHqPlugInPropPage::CreateInstance, nullptr, nullptr},
 };
 
 // A registry key opened or created under HKEY_CLASSES_ROOT or another key, closed on scope exit.
 class RegistryKey {
 public:
     RegistryKey(HKEY parent, const WCHAR* path) {
-        if (parent == nullptr ||
-            RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key_, nullptr) !=
-                ERROR_SUCCESS) {
+        if (parent == nullptr || RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                                 &key_, nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
         }
     }
@@ -103,7 +104,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     return GetClassObjectFromTemplates(kTemplates, clsid, iid, out);
 }
 
-STDAPI DllCanUnloadNow() { return ModuleCanUnloadNow(); }
+STDAPI DllCanUnloadNow() {
+    return ModuleCanUnloadNow();
+}
 
 STDAPI DllRegisterServer() {
     const HRESULT hr = RegisterFactoryTemplates(kTemplates, ModuleInstance(), true);

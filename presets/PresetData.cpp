@@ -5,94 +5,9 @@
 #include <cstdio>
 #include <new>
 
+#include "engine/ParameterAccess.h"
+
 namespace {
-
-// The getter and the setter of parameter `index` (table order), with notification on.
-HRESULT GetParameter(IHqPlugInProp* engine, int index, int* value) {
-    switch (index) {
-        case Param::kInput:
-            return engine->GetInput(value);
-        case Param::kLowCut:
-            return engine->GetLowCut(value);
-        case Param::kHighCut:
-            return engine->GetHighCut(value);
-        case Param::kPredelay:
-            return engine->GetPredelay(value);
-        case Param::kRoomSize:
-            return engine->GetRoomSize(value);
-        case Param::kDiffusion:
-            return engine->GetDiffusion(value);
-        case Param::kBassMult:
-            return engine->GetBassMult(value);
-        case Param::kCrossover:
-            return engine->GetCrossover(value);
-        case Param::kDecay:
-            return engine->GetDecay(value);
-        case Param::kHighDamping:
-            return engine->GetHighDamping(value);
-        case Param::kDry:
-            return engine->GetDry(value);
-        case Param::kER:
-            return engine->GetER(value);
-        case Param::kReverb:
-            return engine->GetReverb(value);
-        case Param::kWidth:
-            return engine->GetWidth(value);
-        case Param::kInputMute:
-            return engine->GetInputMute(value);
-        case Param::kDryMute:
-            return engine->GetDryMute(value);
-        case Param::kERMute:
-            return engine->GetERMute(value);
-        case Param::kReverbMute:
-            return engine->GetReverbMute(value);
-        default:
-            return E_INVALIDARG;
-    }
-}
-
-HRESULT SetParameter(IHqPlugInProp* engine, int index, int value) {
-    switch (index) {
-        case Param::kInput:
-            return engine->SetInput(value, TRUE);
-        case Param::kLowCut:
-            return engine->SetLowCut(value, TRUE);
-        case Param::kHighCut:
-            return engine->SetHighCut(value, TRUE);
-        case Param::kPredelay:
-            return engine->SetPredelay(value, TRUE);
-        case Param::kRoomSize:
-            return engine->SetRoomSize(value, TRUE);
-        case Param::kDiffusion:
-            return engine->SetDiffusion(value, TRUE);
-        case Param::kBassMult:
-            return engine->SetBassMult(value, TRUE);
-        case Param::kCrossover:
-            return engine->SetCrossover(value, TRUE);
-        case Param::kDecay:
-            return engine->SetDecay(value, TRUE);
-        case Param::kHighDamping:
-            return engine->SetHighDamping(value, TRUE);
-        case Param::kDry:
-            return engine->SetDry(value, TRUE);
-        case Param::kER:
-            return engine->SetER(value, TRUE);
-        case Param::kReverb:
-            return engine->SetReverb(value, TRUE);
-        case Param::kWidth:
-            return engine->SetWidth(value, TRUE);
-        case Param::kInputMute:
-            return engine->SetInputMute(value, TRUE);
-        case Param::kDryMute:
-            return engine->SetDryMute(value, TRUE);
-        case Param::kERMute:
-            return engine->SetERMute(value, TRUE);
-        case Param::kReverbMute:
-            return engine->SetReverbMute(value, TRUE);
-        default:
-            return E_INVALIDARG;
-    }
-}
 
 // Width of a version-1 data line is in fiftieths of the current unit.
 constexpr int kVersion1WidthFactor = 50;
@@ -130,10 +45,7 @@ int SaturatingMultiply(int value, int factor) {
 
 HRESULT ReadPresetValues(IHqPlugInProp* engine, int values[kParamCount]) {
     if (engine == nullptr || values == nullptr) return E_POINTER;
-    for (int i = 0; i < kParamCount; ++i) {
-        values[i] = 0;
-        GetParameter(engine, i, &values[i]);
-    }
+    for (int i = 0; i < kParamCount; ++i) values[i] = GetParameterValue(engine, i);
     return S_OK;
 }
 
@@ -181,7 +93,7 @@ HRESULT ApplyPresetData(IHqPlugInProp* engine, const char* data, int version, in
     if (version == 1 && count > Param::kWidth) {
         values[Param::kWidth] = SaturatingMultiply(values[Param::kWidth], kVersion1WidthFactor);
     }
-    for (int i = 0; i < count; ++i) SetParameter(engine, i, values[i]);
+    for (int i = 0; i < count; ++i) SetParameterValue(engine, i, values[i], TRUE);
     engine->SetTail(1, FALSE);
 
     if (applied != nullptr) *applied = count;

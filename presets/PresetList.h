@@ -147,6 +147,10 @@ public:
     // else returns null and changes nothing.
     const char* SelectPreset(std::uint32_t command, int* version);
     int GetCurrentId() const { return currentId_; }
+    // Runs the Preset Manager dialog modally, owned by the page window (PresetManager.cpp; on
+    // Windows only). Returns the id of a preset the user double-clicked, else 0; 0 at once
+    // while a manager is open.
+    int OpenManager();
     void SetCurrentId(int id) { currentId_ = id; }
 
     // Replaces every character that a file name cannot hold (space, * ? < > : \ " / | tab,

@@ -19,6 +19,10 @@ std::wstring ClassKey() {
     return L"CLSID\\" + GuidText(CLSID_HqPlugIn);
 }
 
+std::wstring PageClassKey() {
+    return L"CLSID\\" + GuidText(CLSID_HqPlugInPropPage);
+}
+
 // Where the filter mapper keeps the filter in the legacy DirectShow filter category.
 std::wstring MapperKey() {
     return L"CLSID\\" + GuidText(CLSID_LegacyAmFilterCategory) + L"\\Instance\\" +
@@ -85,6 +89,9 @@ void ExpectRegistered(int line) {
     EXPECT_EQ(L"Halvern:qv Reverb", StringValue(ClassKey(), nullptr));
     EXPECT_EQ(PluginDllPath(), StringValue(ClassKey() + L"\\InprocServer32", nullptr));
     EXPECT_EQ(L"Both", StringValue(ClassKey() + L"\\InprocServer32", L"ThreadingModel"));
+    EXPECT_EQ(L"Halvern:qv Reverb Property Page", StringValue(PageClassKey(), nullptr));
+    EXPECT_EQ(PluginDllPath(), StringValue(PageClassKey() + L"\\InprocServer32", nullptr));
+    EXPECT_EQ(L"Both", StringValue(PageClassKey() + L"\\InprocServer32", L"ThreadingModel"));
 
     EXPECT_EQ(L"Halvern:qv Reverb", StringValue(MapperKey(), L"FriendlyName"));
     EXPECT_EQ(GuidText(CLSID_HqPlugIn), StringValue(MapperKey(), L"CLSID"));
@@ -119,6 +126,7 @@ void ExpectRegistered(int line) {
 void ExpectUnregistered(int line) {
     SCOPED_TRACE(testing::Message() << "absence checked at line " << line);
     EXPECT_FALSE(KeyExists(ClassKey()));
+    EXPECT_FALSE(KeyExists(PageClassKey()));
     EXPECT_FALSE(KeyExists(MapperKey()));
     EXPECT_FALSE(KeyExists(OlderFilterKey()));
     EXPECT_FALSE(MapperFinds());
@@ -177,7 +185,7 @@ TEST_F(Server, RegisteredTheFilterIsMadeThroughCom) {
     EXPECT_EQ(S_OK, module.CanUnloadNow());
 }
 
-TEST_F(Server, ClassObjectsAnswerForTheFilterClassOnly) {
+TEST_F(Server, ClassObjectsAnswerForTheFilterAndPageClassesOnly) {
     const struct {
         const char* label;
         const CLSID* clsid;
@@ -186,6 +194,7 @@ TEST_F(Server, ClassObjectsAnswerForTheFilterClassOnly) {
     } kCases[] = {
         {"filter, IClassFactory", &CLSID_HqPlugIn, &IID_IClassFactory, S_OK},
         {"filter, IUnknown", &CLSID_HqPlugIn, &IID_IUnknown, S_OK},
+        {"page, IClassFactory", &CLSID_HqPlugInPropPage, &IID_IClassFactory, S_OK},
         {"unknown class", &kUnknownClass, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
         {"another module's class", &CLSID_FilterGraph, &IID_IUnknown, CLASS_E_CLASSNOTAVAILABLE},
         {"filter, IBaseFilter", &CLSID_HqPlugIn, &IID_IBaseFilter, E_NOINTERFACE},

@@ -13,6 +13,9 @@ TEST(ParseTenths, OneDecimal) {
     EXPECT_EQ(30, ParseTenths("3.", 1));
     EXPECT_EQ(25, ParseTenths("2.57", 1));
     EXPECT_EQ(-361, ParseTenths("\t-36.1 dB", 1));
+    // Overlong entries saturate instead of wrapping into some other value.
+    EXPECT_EQ(INT32_MAX, ParseTenths("99999999999.9", 1));
+    EXPECT_EQ(-INT32_MAX, ParseTenths("-4294967296", 0));
 }
 
 TEST(ParseTenths, TextWithoutDigitsGivesZero) {

@@ -1,6 +1,8 @@
 // dxhost's work: the filter's preparation around the graph run.
 #include "tools/dxhost/DxHost.h"
 
+#include <olectl.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -157,6 +159,28 @@ bool ApplyAutomationScript(IBaseFilter* filter, AutomationScript* script, std::s
     return true;
 }
 
+// The filter's property pages in the system's property frame, modally: the user sets the
+// filter up by hand and closes the frame.
+bool ShowEditor(IBaseFilter* filter, std::string* error) {
+    ComPtr<ISpecifyPropertyPages> specify;
+    CAUUID pages = {};
+    if (FAILED(filter->QueryInterface(IID_ISpecifyPropertyPages, specify.PutVoid())) ||
+        FAILED(specify->GetPages(&pages)) || pages.cElems == 0) {
+        CoTaskMemFree(pages.pElems);
+        *error = "the filter has no editor (no property pages)";
+        return false;
+    }
+    IUnknown* objects[] = {filter};
+    const HRESULT hr = OleCreatePropertyFrame(nullptr, 40, 40, L"dxhost", 1, objects, pages.cElems,
+                                              pages.pElems, LOCALE_USER_DEFAULT, 0, nullptr);
+    CoTaskMemFree(pages.pElems);
+    if (FAILED(hr)) {
+        *error = "cannot open the filter's editor: " + DescribeHResult(hr);
+        return false;
+    }
+    return true;
+}
+
 int Run(const HostOptions& options, std::ostream& out, std::ostream& err) {
     auto failed = [&err](const std::string& message, int code) {
         err << "dxhost: " << message << "\n";
@@ -194,6 +218,7 @@ int Run(const HostOptions& options, std::ostream& out, std::ostream& err) {
     if (!options.automationFile.empty() && !ApplyAutomationScript(filter.Get(), &script, &error)) {
         return failed(error, kExitFailed);
     }
+    if (options.editor && !ShowEditor(filter.Get(), &error)) return failed(error, kExitFailed);
 
     const std::string partial = options.output + ".partial";
     GraphRunOptions runOptions;

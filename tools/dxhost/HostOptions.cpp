@@ -58,6 +58,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
                 *error = "--static-preset takes a preset index from 0, not \"" + text + "\"";
                 return false;
             }
+        } else if (arg == "--editor") {
+            options->editor = true;
         } else if (arg == "--state") {
             if (!value(&options->stateFile)) return false;
         } else if (arg == "--save-state") {
@@ -91,7 +93,7 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions* options
 
 std::string HostUsage() {
     return "usage: dxhost IN OUT [--clsid {CLSID}] [--static-preset N] [--state FILE]\n"
-           "              [--save-state FILE] [--automation FILE] [--block N]\n"
+           "              [--editor] [--save-state FILE] [--automation FILE] [--block N]\n"
            "\n"
            "Hosts a registered DirectX audio plug-in (a DirectShow filter) as an audio\n"
            "application does: streams IN (WAV: 16-bit PCM or 32/64-bit float, mono or stereo,\n"
@@ -102,12 +104,14 @@ std::string HostUsage() {
            "                      {6B1E2F40-3C7A-4D95-9E21-7A5C0D84B3F1})\n"
            "  --static-preset N   apply the filter's built-in preset N (IStaticFilterPreset)\n"
            "  --state FILE        load the filter's saved state first (IPersistStream)\n"
+           "  --editor            open the filter's editor (its property pages) in the\n"
+           "                      system's property frame and render with what is set there\n"
            "  --save-state FILE   save the filter's state after the run\n"
            "  --automation FILE   apply an automation file through IMediaParams (the\n"
            "                      renderer's format: PARAMETER START END FROM TO CURVE a line)\n"
            "  --block N           frames per media sample (default 4096)\n"
            "  --help              this text\n"
            "\n"
-           "A preset is applied before a state, and both before the automation. Nothing is\n"
-           "written to OUT unless the whole run succeeds.\n";
+           "A preset is applied before a state, both before the automation, and the editor\n"
+           "opens after all three. Nothing is written to OUT unless the whole run succeeds.\n";
 }

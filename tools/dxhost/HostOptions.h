@@ -19,6 +19,7 @@ struct HostOptions {
     std::string saveStateFile;   // --save-state FILE: IPersistStream::Save after it
     std::string automationFile;  // --automation FILE: envelopes through IMediaParams
     int blockFrames = 4096;      // --block N: frames per media sample
+    bool editor = false;         // --editor: the filter's property pages before the run
     bool help = false;
 };
 

@@ -4,15 +4,16 @@
 //     skingallery [SCREENSHOT.png] [--interactive]
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tools/skingallery/PngWriter.h"
-#include "tools/skingen/PanelLayout.h"
 #include "ui/controls/GdiObjects.h"
 #include "ui/controls/SkinControls.h"
 #include "ui/controls/SkinDrawing.h"
 #include "ui/controls/SkinResources.h"
+#include "ui/page/PageLayout.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case WM_ERASEBKGND: {
             MemoryDc source(reinterpret_cast<HDC>(wParam));
             SelectScope select(source.Get(), gallery.background);
-            BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, Panel::kWidth, Panel::kHeight, source.Get(),
-                   0, 0, SRCCOPY);
+            BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, PageLayout::kWidth, PageLayout::kHeight,
+                   source.Get(), 0, 0, SRCCOPY);
             return 1;
         }
         case WM_LBUTTONDOWN:
@@ -65,49 +66,41 @@ constexpr Setting kTexts[] = {
     {10022, "0.0"}, {10025, "-3.5"}, {10028, "-12.0"}, {10031, "100"},
 };
 
-struct SliderSetup {
-    int id;
-    int minimum, maximum, spacing, offset, page, value;
-};
-constexpr SliderSetup kSliders[] = {
-    {10001, -361, 60, 20, 1, 20, 0},    {10009, 0, 250, 25, 0, 25, 18},
-    {10011, 1, 100, 10, -1, 10, 62},    {10013, 0, 100, 10, 0, 10, 85},
-    {10023, -361, 60, 20, 1, 20, 0},    {10026, -361, 60, 20, 1, 20, -35},
-    {10029, -361, 60, 20, 1, 20, -120},
-};
+// The sliders' positions of that setting, in the order of the layout's slider table.
+constexpr int kSliderValues[] = {0, 18, 62, 85, 0, -35, -120};
 
-void SetUpSlider(HWND slider, const SliderSetup& s) {
-    SendMessageA(slider, QVS_SETTICKSPACING, static_cast<WPARAM>(s.spacing), 0);
-    SendMessageA(slider, QVS_SETTICKOFFSET, static_cast<WPARAM>(s.offset), 0);
-    SendMessageA(slider, QVS_SETPAGESTEP, static_cast<WPARAM>(s.page), 0);
+void SetUpSlider(HWND slider, const PageLayout::SliderSetup& s, int value) {
+    SendMessageA(slider, QVS_SETTICKSPACING, static_cast<WPARAM>(s.tickSpacing), 0);
+    SendMessageA(slider, QVS_SETTICKOFFSET, static_cast<WPARAM>(s.tickOffset), 0);
+    SendMessageA(slider, QVS_SETPAGESTEP, static_cast<WPARAM>(s.pageStep), 0);
     SendMessageA(slider, QVS_SETTHUMB, reinterpret_cast<WPARAM>(Image(SkinId::kSliderThumb)), 0);
     SendMessageA(slider, QVS_SETRANGE, static_cast<WPARAM>(s.minimum), s.maximum);
-    SendMessageA(slider, QVS_SETPOS, static_cast<WPARAM>(s.value), 1);
+    SendMessageA(slider, QVS_SETPOS, static_cast<WPARAM>(value), 1);
 }
 
 void CreateControls(HWND page) {
-    for (const Panel::Control& c : Panel::kControls) {
+    for (const PageLayout::Control& c : PageLayout::kControls) {
         const char* className = kPushButtonClass;
         switch (c.kind) {
-            case Panel::Kind::kButton:
+            case PageLayout::Kind::kButton:
                 className = kPushButtonClass;
                 break;
-            case Panel::Kind::kField:
+            case PageLayout::Kind::kField:
                 className = kEditClass;
                 break;
-            case Panel::Kind::kSlider:
+            case PageLayout::Kind::kSlider:
                 className = kSliderClass;
                 break;
-            case Panel::Kind::kFreq:
+            case PageLayout::Kind::kFreq:
                 className = kFreqDisplayClass;
                 break;
-            case Panel::Kind::kRevTime:
+            case PageLayout::Kind::kRevTime:
                 className = kRevTimeClass;
                 break;
-            case Panel::Kind::kMeter:
+            case PageLayout::Kind::kMeter:
                 className = kMeterClass;
                 break;
-            case Panel::Kind::kPeakText:
+            case PageLayout::Kind::kPeakText:
                 className = kStaticTextClass;
                 break;
         }
@@ -116,39 +109,39 @@ void CreateControls(HWND page) {
                             c.w, c.h, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                             gallery.module, gallery.background);
         switch (c.kind) {
-            case Panel::Kind::kButton:
+            case PageLayout::Kind::kButton:
                 SendMessageA(control, QVB_SETIMAGES, reinterpret_cast<WPARAM>(Image(c.image)),
                              reinterpret_cast<LPARAM>(Image(c.pressedImage)));
                 break;
-            case Panel::Kind::kField:
+            case PageLayout::Kind::kField:
                 SendMessageA(control, WM_SETFONT,
                              reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
                 SendMessageA(control, QVE_SETIMAGE, reinterpret_cast<WPARAM>(Image(c.image)), 0);
                 break;
-            case Panel::Kind::kFreq:
+            case PageLayout::Kind::kFreq:
                 SendMessageA(control, QVF_SETOVERLAY, reinterpret_cast<WPARAM>(gallery.freqShade),
                              0);
                 break;
-            case Panel::Kind::kRevTime:
+            case PageLayout::Kind::kRevTime:
                 SendMessageA(control, QVR_SETOVERLAY,
                              reinterpret_cast<WPARAM>(gallery.revTimeShade), 0);
                 break;
-            case Panel::Kind::kMeter:
+            case PageLayout::Kind::kMeter:
                 SendMessageA(control, QVM_SETIMAGES, reinterpret_cast<WPARAM>(Image(c.image)),
                              reinterpret_cast<LPARAM>(Image(c.pressedImage)));
                 SendMessageA(control, QVM_SETRANGE, static_cast<WPARAM>(-600), 0);
                 break;
-            case Panel::Kind::kPeakText:
+            case PageLayout::Kind::kPeakText:
                 SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gallery.meterFont), 0);
                 break;
-            case Panel::Kind::kSlider:
+            case PageLayout::Kind::kSlider:
                 break;
         }
     }
-    for (const Panel::Lamp& lamp : Panel::kLamps) {
+    for (const PageLayout::Lamp& lamp : PageLayout::kLamps) {
         HWND indicator = CreateWindowExA(
             0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, lamp.x, lamp.y,
-            Panel::kLampWidth, Panel::kLampHeight, page,
+            PageLayout::kLampWidth, PageLayout::kLampHeight, page,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(lamp.id)), gallery.module, nullptr);
         SendMessageA(indicator, STM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(gallery.lampDark));
@@ -157,7 +150,10 @@ void CreateControls(HWND page) {
 
 void FeedValues(HWND page) {
     for (const Setting& s : kTexts) SetDlgItemTextA(page, s.fieldId, s.text);
-    for (const SliderSetup& s : kSliders) SetUpSlider(GetDlgItem(page, s.id), s);
+    for (std::size_t i = 0; i < std::size(PageLayout::kSliders); ++i) {
+        const PageLayout::SliderSetup& s = PageLayout::kSliders[i];
+        SetUpSlider(GetDlgItem(page, s.id), s, kSliderValues[i]);
+    }
     HWND freq = GetDlgItem(page, 10007);
     SendMessageA(freq, QVF_SETLOWCUT, 75, 0);
     SendMessageA(freq, QVF_SETHIGHCUT, 8000, 0);
@@ -206,19 +202,19 @@ void Pump() {
 }
 
 bool Screenshot(HWND page, const std::string& path) {
-    PixelBuffer pixels(Panel::kWidth, Panel::kHeight);
+    PixelBuffer pixels(PageLayout::kWidth, PageLayout::kHeight);
     WindowDc dc(page);
     if (!pixels || dc.Get() == nullptr) return false;
-    BitBlt(pixels.Dc(), 0, 0, Panel::kWidth, Panel::kHeight, dc.Get(), 0, 0, SRCCOPY);
+    BitBlt(pixels.Dc(), 0, 0, PageLayout::kWidth, PageLayout::kHeight, dc.Get(), 0, 0, SRCCOPY);
     GdiFlush();
     std::vector<std::uint8_t> rgb;
-    rgb.reserve(static_cast<std::size_t>(Panel::kWidth) * Panel::kHeight * 3);
-    for (int i = 0; i < Panel::kWidth * Panel::kHeight; ++i) {
+    rgb.reserve(static_cast<std::size_t>(PageLayout::kWidth) * PageLayout::kHeight * 3);
+    for (int i = 0; i < PageLayout::kWidth * PageLayout::kHeight; ++i) {
         rgb.push_back(pixels.Bits()[i * 4 + 2]);
         rgb.push_back(pixels.Bits()[i * 4 + 1]);
         rgb.push_back(pixels.Bits()[i * 4 + 0]);
     }
-    return WritePng(path, Panel::kWidth, Panel::kHeight, rgb);
+    return WritePng(path, PageLayout::kWidth, PageLayout::kHeight, rgb);
 }
 
 }  // namespace
@@ -251,7 +247,7 @@ int main(int argc, char** argv) {
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = kPageClass;
     RegisterClassA(&wc);
-    RECT frame = {0, 0, Panel::kWidth, Panel::kHeight};
+    RECT frame = {0, 0, PageLayout::kWidth, PageLayout::kHeight};
     const DWORD style = interactive ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU) : WS_POPUP;
     // The screenshot run shows the panel without activating it, which Wine also takes down
     // quickly at the end.

@@ -6,14 +6,14 @@
 #include <cmath>
 #include <cstdint>
 
-#include "tools/skingen/PanelLayout.h"
 #include "tools/skingen/PixelFont.h"
 #include "tools/skingen/TitleFont.h"
+#include "ui/page/PageLayout.h"
 
 namespace {
 
-using Panel::Control;
-using Panel::Kind;
+using PageLayout::Control;
+using PageLayout::Kind;
 
 const Colour kInk = {46, 48, 52};
 const Colour kUnitInk = {104, 106, 110};
@@ -181,20 +181,20 @@ void ReadoutPlate(Canvas& c, const Control& t) {
 }  // namespace
 
 Canvas PageBackground() {
-    Canvas c(Panel::kWidth, Panel::kHeight, Grey(200));
+    Canvas c(PageLayout::kWidth, PageLayout::kHeight, Grey(200));
     Surface(c);
 
     // The toolbar band behind the top buttons, a shade darker than the panel.
-    for (int y = 2; y < 41; ++y) c.HLine(2, Panel::kWidth - 3, y, Grey(90), 0.07);
+    for (int y = 2; y < 41; ++y) c.HLine(2, PageLayout::kWidth - 3, y, Grey(90), 0.07);
     // The meter bridge: a shallow recess around the meters and their readouts.
     c.FillRoundRect(344, 44, 69, 366, 4.0, Grey(90), 0.08);
 
     // Header, group separators and the meter column.
-    EngravedH(c, 10, Panel::kWidth - 11, 41);
+    EngravedH(c, 10, PageLayout::kWidth - 11, 41);
     for (int y : {124, 201, 301, 379}) EngravedH(c, 12, 336, y);
     EngravedV(c, 340, 44, 410);
 
-    for (const Control& k : Panel::kControls) {
+    for (const Control& k : PageLayout::kControls) {
         switch (k.kind) {
             case Kind::kField:
                 FieldTexts(c, k);

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/skingen/PanelLayout.h"
 #include "tools/skingen/SkinPanel.h"
 #include "tools/skingen/SkinParts.h"
 #include "tools/skingen/SkinWriters.h"
+#include "ui/page/PageLayout.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The toolkit's parser for typed decimal values.
 #include "ui/controls/ParseTenths.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsBlank(char c) {
@@ -19,19 +21,21 @@ std::int32_t ParseTenths(const char* text, int decimals) {
     const bool negative = *p == '-';
     if (negative) ++p;
 
-    // Unsigned arithmetic so that absurdly long input wraps instead of overflowing.
-    std::uint32_t whole = 0;
-    while (IsDigit(*p)) whole = whole * 10u + static_cast<std::uint32_t>(*p++ - '0');
-    for (int i = 0; i < decimals; ++i) whole *= 10u;
+    // Saturated at the 32-bit range, so that an absurdly long entry means "as far as possible"
+    // (which the engine clamps to the parameter's end) rather than some wrapped value.
+    constexpr std::int64_t kLimit = INT32_MAX;
+    std::int64_t whole = 0;
+    while (IsDigit(*p)) whole = std::min(kLimit, whole * 10 + (*p++ - '0'));
+    for (int i = 0; i < decimals; ++i) whole = std::min(kLimit, whole * 10);
 
-    std::uint32_t fraction = 0;
+    std::int64_t fraction = 0;
     if (*p == '.' && decimals >= 1) {
         ++p;
         for (int i = 0; i < decimals; ++i) {
-            fraction *= 10u;
-            if (IsDigit(*p)) fraction += static_cast<std::uint32_t>(*p++ - '0');
+            fraction = std::min(kLimit, fraction * 10);
+            if (IsDigit(*p)) fraction += *p++ - '0';
         }
     }
-    const std::uint32_t magnitude = whole + fraction;
-    return static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+    const std::int64_t magnitude = std::min(kLimit, whole + fraction);
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }

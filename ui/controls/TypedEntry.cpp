@@ -51,8 +51,11 @@ LRESULT CALLBACK TypedEntryProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             break;
+        case WM_GETDLGCODE:
+            // Enter and Escape are the box's own, not the dialog's default buttons'.
+            return CallWindowProcA(editProc, box, message, wParam, lParam) | DLGC_WANTALLKEYS;
         case WM_CHAR:
-            // The multi-line box would beep or break the line on these.
+            // The box would beep on these.
             if (wParam == '\r' || wParam == 27) return 0;
             break;
         case WM_KILLFOCUS:
@@ -79,9 +82,11 @@ void OpenTypedEntry(HWND field) {
     if (field == nullptr) return;
     RECT client;
     GetClientRect(field, &client);
+    // One line that scrolls: a right-aligned multi-line box would neither scroll nor take
+    // more than fits, and asking for every key (WM_GETDLGCODE) gets it Enter in a dialog.
     HWND box = CreateWindowExA(
-        0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | ES_RIGHT | ES_MULTILINE,
-        2, 2, client.right - 4, client.bottom - 4, field,
+        0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | ES_RIGHT, 2, 2,
+        client.right - 4, client.bottom - 4, field,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTypedEntryId)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(field, GWLP_HINSTANCE)), nullptr);
     if (box == nullptr) return;

@@ -1,9 +1,11 @@
 // Where every control of the editor page sits on the 428 x 453 background, in creation (tab)
-// order: the skin generator draws the labels, wells and frames around these rectangles, and the
-// gallery program creates the controls there. Portable data, no windowing types.
+// order, with its class kind, caption, style and images; the sliders' ranges and set-up values;
+// the clip indicators. The page creates its controls from these tables, the skin generator draws
+// the labels, wells and frames around them, and the gallery program lays them out. Portable data,
+// no windowing types.
 #pragma once
 
-namespace Panel {
+namespace PageLayout {
 
 constexpr int kWidth = 428;
 constexpr int kHeight = 453;
@@ -78,4 +80,21 @@ inline constexpr Lamp kLamps[] = {
 constexpr int kLampWidth = 12;
 constexpr int kLampHeight = 9;
 
-}  // namespace Panel
+// The sliders' value ranges (in the engine's units of their parameter) and their set-up: tick
+// spacing, tick offset and page step, in value units.
+struct SliderSetup {
+    int id;
+    int minimum, maximum;
+    int tickSpacing, tickOffset, pageStep;
+};
+inline constexpr SliderSetup kSliders[] = {
+    {10001, -361, 60, 20, 1, 20},  // Input
+    {10009, 0, 250, 25, 0, 25},    // Predelay
+    {10011, 1, 100, 10, -1, 10},   // Room Size
+    {10013, 0, 100, 10, 0, 10},    // Diffusion
+    {10023, -361, 60, 20, 1, 20},  // Dry
+    {10026, -361, 60, 20, 1, 20},  // E.R.
+    {10029, -361, 60, 20, 1, 20},  // Reverb
+};
+
+}  // namespace PageLayout

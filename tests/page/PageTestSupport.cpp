@@ -1,0 +1,113 @@
+// The editor page in a test frame (see PageTestSupport.h).
+#include "tests/page/PageTestSupport.h"
+
+#include "engine/ParameterAccess.h"
+
+namespace {
+
+LPARAM Point(int x, int y) {
+    return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)),
+                      static_cast<WORD>(static_cast<short>(y)));
+}
+
+}  // namespace
+
+HWND PageTest::frame_ = nullptr;
+
+void PageTest::SetUpTestSuite() {
+    RegisteredFilterTest::SetUpTestSuite();
+    frame_ = CreateWindowExA(0, "STATIC", "page test frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                             40, 460, 500, nullptr, nullptr, nullptr, nullptr);
+}
+
+void PageTest::TearDownTestSuite() {
+    DestroyWindow(frame_);
+    RegisteredFilterTest::TearDownTestSuite();
+}
+
+void PageTest::SetUp() {
+    RegisteredFilterTest::SetUp();
+    ASSERT_EQ(S_OK, filter_->QueryInterface(IID_IHqPlugInProp, engine_.PutVoid()));
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, module_->GetClassObject(CLSID_HqPlugInPropPage, IID_IClassFactory,
+                                            factory.PutVoid()));
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IPropertyPage, page_.PutVoid()));
+    IUnknown* objects[] = {filter_.Get()};
+    ASSERT_EQ(S_OK, page_->SetObjects(1, objects));
+    const RECT place = {0, 0, 428, 453};
+    ASSERT_EQ(S_OK, page_->Activate(frame_, &place, FALSE));
+    Ticks(1);
+}
+
+void PageTest::TearDown() {
+    if (page_) {
+        page_->Deactivate();
+        page_->SetObjects(0, nullptr);
+        page_.Reset();
+    }
+    Pump();
+    engine_.Reset();
+    RegisteredFilterTest::TearDown();
+}
+
+int PageTest::Param(int index) const {
+    return GetParameterValue(engine_.Get(), index);
+}
+
+void PageTest::Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void PageTest::Ticks(int count) {
+    constexpr DWORD kTickMs = 75;
+    const DWORD end = GetTickCount() + count * kTickMs + kTickMs / 2;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Pump();
+    }
+}
+
+void PageTest::Click(int id, int x, int y, bool twice) {
+    HWND control = Item(id);
+    RECT client;
+    GetClientRect(control, &client);
+    const LPARAM at = x < 0 ? Point(client.right / 2, client.bottom / 2) : Point(x, y);
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(control, WM_LBUTTONUP, 0, at);
+    if (twice) {
+        SendMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        SendMessageA(control, WM_LBUTTONUP, 0, at);
+    }
+    Pump();
+}
+
+void PageTest::Drag(int id, int x0, int y0, int x1, int y1) {
+    HWND control = Item(id);
+    POINT screen = {x0, y0};
+    ClientToScreen(control, &screen);
+    SetCursorPos(screen.x, screen.y);
+    Pump();
+    SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, Point(x0, y0));
+    for (int i = 1; i <= 8; ++i) {
+        SendMessageA(control, WM_MOUSEMOVE, MK_LBUTTON,
+                     Point(x0 + (x1 - x0) * i / 8, y0 + (y1 - y0) * i / 8));
+        Pump();
+    }
+    SendMessageA(control, WM_LBUTTONUP, 0, Point(x1, y1));
+    Pump();
+}
+
+void PageTest::TypeInto(int fieldId, const std::string& text) {
+    Click(fieldId, 20, 10, true);
+    HWND box = GetWindow(Item(fieldId), GW_CHILD);
+    ASSERT_NE(nullptr, box) << "no typed-entry box over field " << fieldId;
+    UiType(box, text);
+    SendMessageA(box, WM_KEYDOWN, VK_RETURN, 1);
+    Pump();
+}

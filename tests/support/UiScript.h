@@ -1,0 +1,45 @@
+// Drives the modal loops a test's own thread enters (popup menus, message boxes, dialogs) as a
+// user does: a thread timer runs the script's steps in turn from inside the loop, each step
+// waiting until the window it needs is there. Windows only.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+class UiScript {
+public:
+    // A step returns true when done, false to be tried again on the next tick. A step that
+    // opens a modal loop of its own must post its input, so that it returns first.
+    using Step = std::function<bool()>;
+    UiScript();
+    ~UiScript();
+    UiScript& Then(Step step);
+    bool Done() const { return next_ >= steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+// Chooses an item of the open popup menu with the keys, by the item texts from the top level
+// down ({"Bank", "Preset"}); an empty path closes the menu with Escape.
+UiScript::Step ChooseMenuItem(std::vector<std::string> path);
+// Reads the open menu into items ("Item", "Sub/" then "Sub/Item", "-" for a separator, a
+// trailing "*" when checked), then closes it with Escape.
+UiScript::Step ReadMenu(std::vector<std::string>* items);
+// Records the text of the next message box (and its caption) and presses a button.
+UiScript::Step AnswerMessageBox(int button, std::string* text, std::string* caption = nullptr);
+// Once a dialog with this caption is open, runs act on it.
+UiScript::Step InDialog(const std::string& caption, std::function<void(HWND)> act);
+// Done once ms have passed since the step first ran.
+UiScript::Step Pause(DWORD ms);
+
+// Typing into an edit control; a click on a dialog's button (posted).
+void UiType(HWND edit, const std::string& text);
+void UiPressButton(HWND dialog, int id);
+std::string UiText(HWND window);
