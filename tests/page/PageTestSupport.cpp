@@ -1,7 +1,10 @@
 // The editor page in a test frame (see PageTestSupport.h).
 #include "tests/page/PageTestSupport.h"
 
+#include <vector>
+
 #include "engine/ParameterAccess.h"
+#include "tools/skingallery/PngWriter.h"
 
 namespace {
 
@@ -110,4 +113,35 @@ void PageTest::TypeInto(int fieldId, const std::string& text) {
     UiType(box, text);
     SendMessageA(box, WM_KEYDOWN, VK_RETURN, 1);
     Pump();
+}
+
+bool WriteScreenPng(HWND window, const std::string& path) {
+    // The window's client area, widened to take in an open menu of this thread.
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    if (HWND menu = FindWindowA("#32768", nullptr); menu != nullptr && IsWindowVisible(menu)) {
+        RECT r;
+        GetWindowRect(menu, &r);
+        UnionRect(&area, &area, &r);
+    }
+    const int w = area.right - area.left;
+    const int h = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+    std::vector<std::uint8_t> rgb;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = GetPixel(memory, x, y);
+            rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+        }
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return WritePng(path, w, h, rgb);
 }

@@ -35,3 +35,6 @@ protected:
     ComPtr<IHqPlugInProp> engine_;
     ComPtr<IPropertyPage> page_;
 };
+
+// Writes what the screen shows of a window (with any menu open over it) as a PNG file.
+bool WriteScreenPng(HWND window, const std::string& path);

@@ -7,13 +7,13 @@ UiScript* running = nullptr;  // the script whose timer is set
 constexpr UINT kTickMs = 30;
 constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
 
-// A visible top-level window of this thread of the class (and caption, when given).
-HWND FindThreadWindow(const char* className, const std::string* caption = nullptr) {
+// A visible top-level window of this thread of the class that passes the test, if given.
+HWND FindThreadWindow(const char* className, std::function<bool(HWND)> test = nullptr) {
     struct Search {
         const char* className;
-        const std::string* caption;
+        std::function<bool(HWND)> test;
         HWND found = nullptr;
-    } search = {className, caption};
+    } search = {className, std::move(test)};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM lParam) -> BOOL {
@@ -21,7 +21,7 @@ HWND FindThreadWindow(const char* className, const std::string* caption = nullpt
             char name[64] = {};
             GetClassNameA(window, name, sizeof(name));
             if (!IsWindowVisible(window) || lstrcmpA(name, s->className) != 0 ||
-                (s->caption != nullptr && UiText(window) != *s->caption)) {
+                (s->test && !s->test(window))) {
                 return TRUE;
             }
             s->found = window;
@@ -134,8 +134,8 @@ UiScript::Step ReadMenu(std::vector<std::string>* items) {
 UiScript::Step AnswerMessageBox(int button, std::string* text, std::string* caption) {
     return [=] {
         // A message box's text is the static with id 0xFFFF.
-        HWND box = FindThreadWindow("#32770");
-        if (box == nullptr || GetDlgItem(box, 0xFFFF) == nullptr) return false;
+        HWND box = FindThreadWindow("#32770", [](HWND w) { return GetDlgItem(w, 0xFFFF); });
+        if (box == nullptr) return false;
         *text = UiText(GetDlgItem(box, 0xFFFF));
         if (caption != nullptr) *caption = UiText(box);
         UiPressButton(box, button);
@@ -145,7 +145,7 @@ UiScript::Step AnswerMessageBox(int button, std::string* text, std::string* capt
 
 UiScript::Step InDialog(const std::string& caption, std::function<void(HWND)> act) {
     return [=] {
-        HWND dialog = FindThreadWindow("#32770", &caption);
+        HWND dialog = FindThreadWindow("#32770", [&](HWND w) { return UiText(w) == caption; });
         if (dialog != nullptr) act(dialog);
         return dialog != nullptr;
     };
@@ -158,8 +158,10 @@ UiScript::Step Pause(DWORD ms) {
     };
 }
 
-void UiType(HWND edit, const std::string& text) {
-    SetFocus(edit);
+void UiType(HWND control, const std::string& text) {
+    // A combo box hands the focus on to its edit control.
+    SetFocus(control);
+    HWND edit = GetFocus();
     SendMessageA(edit, EM_SETSEL, 0, -1);
     for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
 }

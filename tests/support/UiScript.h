@@ -39,7 +39,7 @@ UiScript::Step InDialog(const std::string& caption, std::function<void(HWND)> ac
 // Done once ms have passed since the step first ran.
 UiScript::Step Pause(DWORD ms);
 
-// Typing into an edit control; a click on a dialog's button (posted).
-void UiType(HWND edit, const std::string& text);
+// Typing into an edit control or a combo box's edit; a click on a dialog's button (posted).
+void UiType(HWND control, const std::string& text);
 void UiPressButton(HWND dialog, int id);
 std::string UiText(HWND window);

@@ -289,3 +289,78 @@ Bytes CursorFile(CursorShape shape) {
     for (int y = 0; y < 32; ++y) rows[y] = g[y].c_str();
     return Cursor(rows, hotX, hotY);
 }
+
+namespace {
+
+// Paints a rounded rectangle of colour c and opacity alpha over the picture.
+void IconRoundRect(SkinPicture& p, double x, double y, double w, double h, double radius, Colour c,
+                   double alpha = 1.0) {
+    for (int py = 0; py < p.Height(); ++py) {
+        for (int px = 0; px < p.Width(); ++px) {
+            const double cover = RoundRectCoverage(px, py, x, y, w, h, radius) * alpha;
+            if (cover <= 0.0) continue;
+            const double under = p.Opacity(px, py);
+            const double total = cover + under * (1.0 - cover);
+            p.Paint().Set(px, py, Mix(p.Paint().At(px, py), c, total > 0 ? cover / total : 1.0));
+            p.SetOpacity(px, py, total);
+        }
+    }
+}
+
+// A folder: the tab, the back and, open, a front flap tilted toward the viewer.
+void Folder(SkinPicture& p, bool open) {
+    const Colour edge = Grey(96);
+    const Colour back = {176, 194, 210};
+    const Colour front = open ? Colour{214, 226, 236} : Colour{196, 212, 226};
+    IconRoundRect(p, 1, 2, 7, 4, 1.0, edge);
+    IconRoundRect(p, 2, 3, 5, 2, 0.5, back);
+    IconRoundRect(p, 1, 4, 14, 10, 1.0, edge);
+    IconRoundRect(p, 2, 5, 12, 8, 0.5, back);
+    if (open) {
+        IconRoundRect(p, 3, 7, 12, 7, 1.0, edge);
+        IconRoundRect(p, 4, 8, 10, 5, 0.5, front);
+    } else {
+        IconRoundRect(p, 2, 6, 12, 7, 0.5, front);
+        p.Paint().HLine(2, 13, 6, Grey(250), 0.7);
+    }
+}
+
+}  // namespace
+
+SkinPicture TreeIconPicture(TreeIcon icon) {
+    SkinPicture p(16, 16);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) p.SetOpacity(x, y, 0.0);
+    }
+    const Colour accent = {46, 104, 150};
+    switch (icon) {
+        case TreeIcon::kLibrary:
+            // The panel: a light face with a dark rim and the displays' blue band.
+            IconRoundRect(p, 0, 1, 16, 14, 2.0, Grey(88));
+            IconRoundRect(p, 1, 2, 14, 12, 1.5, Grey(226));
+            IconRoundRect(p, 3, 4, 10, 7, 0.5, Colour{238, 242, 246});
+            for (int x = 3; x < 13; ++x) {
+                const int top = x < 6 ? 10 - (x - 3) : (x < 10 ? 7 : 7 + (x - 9));
+                p.Paint().VLine(x, top, 10, accent, 0.85);
+            }
+            break;
+        case TreeIcon::kPreset:
+            // A card with three sliders.
+            IconRoundRect(p, 2, 0, 12, 16, 1.5, Grey(104));
+            IconRoundRect(p, 3, 1, 10, 14, 1.0, Colour{247, 247, 243});
+            for (int row = 0; row < 3; ++row) {
+                const int y = 4 + row * 4;
+                p.Paint().HLine(5, 10, y, Grey(150));
+                const int knob = 5 + (row * 3 + 2) % 6;
+                IconRoundRect(p, knob, y - 1, 2, 3, 0.5, accent);
+            }
+            break;
+        case TreeIcon::kBank:
+            Folder(p, false);
+            break;
+        case TreeIcon::kOpenBank:
+            Folder(p, true);
+            break;
+    }
+    return p;
+}

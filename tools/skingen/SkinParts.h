@@ -18,5 +18,10 @@ std::vector<std::uint8_t> MarkerIndices();
 // White in the middle, falling to grey at the edges, darker along the top and left.
 Canvas ShadeMask(int width, int height);
 
+// The Preset Manager's tree icons, 16 x 16: the preset library (a small reverb panel), a
+// preset (a card with three settings), a bank (a closed folder) and an open bank.
+enum class TreeIcon { kLibrary, kPreset, kBank, kOpenBank };
+SkinPicture TreeIconPicture(TreeIcon icon);
+
 enum class CursorShape { kOpenHand, kClosedHand, kLeftRight, kUpDown };
 Bytes CursorFile(CursorShape shape);

@@ -187,6 +187,49 @@ Bytes Cursor(const char* const rows[32], int hotX, int hotY) {
     return out;
 }
 
+Bytes IconFile(const SkinPicture& picture) {
+    const int w = picture.Width();
+    const int h = picture.Height();
+    const int maskRow = (w + 31) / 32 * 4;
+    const std::uint32_t imageSize = 40 + static_cast<std::uint32_t>(w * h * 4 + maskRow * h);
+    const std::vector<std::uint8_t> rgbt = picture.RawBytes();
+    Bytes out;
+    Put16(&out, 0);  // reserved
+    Put16(&out, 1);  // icon
+    Put16(&out, 1);  // one image
+    out.push_back(static_cast<std::uint8_t>(w));
+    out.push_back(static_cast<std::uint8_t>(h));
+    out.push_back(0);  // no palette
+    out.push_back(0);
+    Put16(&out, 1);   // planes
+    Put16(&out, 32);  // bits per pixel
+    Put32(&out, imageSize);
+    Put32(&out, 22);
+    Put32(&out, 40);
+    Put32(&out, static_cast<std::uint32_t>(w));
+    Put32(&out, static_cast<std::uint32_t>(h * 2));  // colour and mask stacked
+    Put16(&out, 1);
+    Put16(&out, 32);
+    for (int i = 0; i < 6; ++i) Put32(&out, 0);
+    // Rows bottom-up: B, G, R, alpha; then the mask, 1 where the screen shows through.
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* p = &rgbt[static_cast<std::size_t>(y * w + x) * 4];
+            out.insert(out.end(), {p[2], p[1], p[0], static_cast<std::uint8_t>(255 - p[3])});
+        }
+    }
+    for (int y = h - 1; y >= 0; --y) {
+        Bytes row(static_cast<std::size_t>(maskRow), 0);
+        for (int x = 0; x < w; ++x) {
+            if (rgbt[static_cast<std::size_t>(y * w + x) * 4 + 3] > 127) {
+                row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            }
+        }
+        out.insert(out.end(), row.begin(), row.end());
+    }
+    return out;
+}
+
 bool WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return false;

@@ -1,5 +1,6 @@
 // The file formats of the skin's resources: device-independent bitmaps (24-bit, 8-bit grey with
-// run-length compression, 4-bit with a colour table), raw RGBT images and monochrome cursors.
+// run-length compression, 4-bit with a colour table), raw RGBT images, icons and monochrome
+// cursors.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,10 @@ Bytes EncodeRle8Row(const std::uint8_t* pixels, int width);
 // A 32 x 32 monochrome cursor file. Each of the 32 rows is 32 characters: "X" black,
 // "o" white, "." transparent.
 Bytes Cursor(const char* const rows[32], int hotX, int hotY);
+
+// An icon file with one image of the picture's size: 32-bit colour with its transparency as
+// alpha, and the mask that older drawing uses (a pixel less than half opaque is masked out).
+Bytes IconFile(const SkinPicture& picture);
 
 // Writes bytes to path; false on failure.
 bool WriteFile(const std::string& path, const Bytes& bytes);

@@ -1,4 +1,4 @@
-// skingen: makes the editor's skin (page background, bitmaps, raw images and cursors) into a
+// skingen: makes the editor's skin (page background, bitmaps, raw images, icons and cursors) into a
 // folder, deterministically. The files in resources/skin/ were made with
 //     skingen resources/skin
 // (or the build target "skin"); run it again after changing the generator and commit the output.
@@ -58,6 +58,11 @@ int main(int argc, char** argv) {
         ok &= Write(out, f.normal, Raw(ButtonFace(f.width, 21, false)));
         ok &= Write(out, f.pressed, Raw(ButtonFace(f.width, 21, true)));
     }
+
+    ok &= Write(out, "Library.ico", IconFile(TreeIconPicture(TreeIcon::kLibrary)));
+    ok &= Write(out, "Preset.ico", IconFile(TreeIconPicture(TreeIcon::kPreset)));
+    ok &= Write(out, "Bank.ico", IconFile(TreeIconPicture(TreeIcon::kBank)));
+    ok &= Write(out, "OpenBank.ico", IconFile(TreeIconPicture(TreeIcon::kOpenBank)));
 
     ok &= Write(out, "OpenHand.cur", CursorFile(CursorShape::kOpenHand));
     ok &= Write(out, "ClosedHand.cur", CursorFile(CursorShape::kClosedHand));
