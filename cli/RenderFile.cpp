@@ -214,6 +214,8 @@ int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostr
         std::string error;
         if (!ApplySetting(*engine, name, value, &error)) return fail(error, 2);
     }
+    // --no-tail is the last word: a preset or a saved state may have switched the tail on.
+    if (!options.tail) engine->SetTail(0, FALSE);
     if (options.bypass) engine->SetBypass(1);
 
     // Written under a temporary name and moved into place only when complete, so a failed run

@@ -113,14 +113,16 @@ TEST_F(RendererPresetTest, APresetIsAppliedBeforeTheSettings) {
     EXPECT_EQ(18, word(SetupWord::kDecay));
     EXPECT_EQ(40, word(SetupWord::kPredelay));
     EXPECT_EQ(1, word(SetupWord::kTail));
-    // ... and a --set after it wins.
+    // ... and a --set after it wins, as does --no-tail over the preset's Tail.
     ASSERT_EQ(0, Run({in, Path("p2.wav"), "--preset", "Vocal Plate", "--bank", "Vocals",
-                      "--preset-file", bank_, "--set", "Decay=30", "--save-state",
+                      "--preset-file", bank_, "--set", "Decay=30", "--no-tail", "--save-state",
                       Path("p2.bin")}));
     const std::string second = ReadText(Path("p2.bin"));
-    int decay;
+    int decay, tail;
     std::memcpy(&decay, second.data() + 20 + 4 * SetupWord::kDecay, 4);
+    std::memcpy(&tail, second.data() + 20 + 4 * SetupWord::kTail, 4);
     EXPECT_EQ(30, decay);
+    EXPECT_EQ(0, tail);
 
     EXPECT_EQ(2, Run({in, Path("p3.wav"), "--preset", "Vocal Plate", "--bank", "Halls",
                       "--preset-file", bank_}));
