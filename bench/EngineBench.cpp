@@ -55,17 +55,22 @@ void ProcessBlocks(benchmark::State& state, Input kind) {
     }
     const double frames = static_cast<double>(state.iterations()) * block;
     state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["x_realtime"] =
-        benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
-    state.counters["ns/frame"] = benchmark::Counter(
-        frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
-        benchmark::Counter::kIs1000);
+    state.counters["x_realtime"] = benchmark::Counter(frames / rate, benchmark::Counter::kIsRate);
+    state.counters["ns/frame"] =
+        benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
+                           benchmark::Counter::kIs1000);
     engine->Release();
 }
 
-void Float32(benchmark::State& state) { ProcessBlocks<float>(state, Input::kNoise); }
-void Float64(benchmark::State& state) { ProcessBlocks<double>(state, Input::kNoise); }
-void Float32Silence(benchmark::State& state) { ProcessBlocks<float>(state, Input::kSilence); }
+void Float32(benchmark::State& state) {
+    ProcessBlocks<float>(state, Input::kNoise);
+}
+void Float64(benchmark::State& state) {
+    ProcessBlocks<double>(state, Input::kNoise);
+}
+void Float32Silence(benchmark::State& state) {
+    ProcessBlocks<float>(state, Input::kSilence);
+}
 
 void Grid(benchmark::internal::Benchmark* b) {
     b->ArgNames({"rate", "block", "channels"});
@@ -80,5 +85,7 @@ void Grid(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(Float32)->Apply(Grid);
 BENCHMARK(Float64)->Apply(Grid);
-BENCHMARK(Float32Silence)->Args({48000, 512, 2})->Args({48000, 4096, 2})->ArgNames(
-    {"rate", "block", "channels"});
+BENCHMARK(Float32Silence)
+    ->Args({48000, 512, 2})
+    ->Args({48000, 4096, 2})
+    ->ArgNames({"rate", "block", "channels"});

@@ -71,11 +71,10 @@ double TimeGraph(const WavAudio& audio, int blockFrames, bool bypass = false) {
         object->NonDelegatingQueryInterface(IID_IBaseFilter, filter.PutVoid());
         static_cast<CHqPlugIn*>(object)->SetBypass(bypass ? 1 : 0);
     }
-    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IGraphBuilder, graph.PutVoid())) ||
+    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                graph.PutVoid())) ||
         FAILED(CWavSourceFilter::Create(audio, blockFrames, source.Put())) ||
-        FAILED(MakeSink(renderer.Put())) ||
-        !filter) {
+        FAILED(MakeSink(renderer.Put())) || !filter) {
         std::fprintf(stderr, "graph-bench: cannot create the graph's filters\n");
         std::exit(1);
     }
@@ -114,10 +113,10 @@ double TimeEngine(const WavAudio& audio, int blockFrames) {
     HRESULT status = S_OK;
     auto* engine = new CStandaloneReverb(&status);
     const WAVEFORMATEX& f = audio.format;
-    engine->SetFormats(CStandaloneReverb::MakeFormat(f.wFormatTag, f.wBitsPerSample, f.nChannels,
-                                                     f.nSamplesPerSec),
-                       CStandaloneReverb::MakeFormat(f.wFormatTag, f.wBitsPerSample, 2,
-                                                     f.nSamplesPerSec));
+    engine->SetFormats(
+        CStandaloneReverb::MakeFormat(f.wFormatTag, f.wBitsPerSample, f.nChannels,
+                                      f.nSamplesPerSec),
+        CStandaloneReverb::MakeFormat(f.wFormatTag, f.wBitsPerSample, 2, f.nSamplesPerSec));
     engine->StartStreaming();
     const int channels = f.nChannels;
     std::vector<float> in(static_cast<size_t>(blockFrames) * channels);
@@ -135,8 +134,8 @@ double TimeEngine(const WavAudio& audio, int blockFrames) {
         } else {
             input = reinterpret_cast<const float*>(audio.data.data()) + at * channels;
         }
-        engine->ProcessFloat32(at == 0 ? kModeDiscontinuity : kModeContinue, input, &n,
-                               out.data(), &o);
+        engine->ProcessFloat32(at == 0 ? kModeDiscontinuity : kModeContinue, input, &n, out.data(),
+                               &o);
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     engine->Release();

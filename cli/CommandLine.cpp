@@ -120,12 +120,24 @@ std::string RenderUsage() {
         "  --help               this text\n"
         "\n"
         "Parameters, in the reverb's own units:\n";
-    static const char* const kUnits[kParamCount] = {
-        "0.1 dB, -361 = off", "Hz, 19 = off",  "100 Hz, 221 = off", "ms",
-        "",                   "%",             "0.1 x decay",       "Hz",
-        "0.1 s",              "100 Hz, 221 = off", "0.1 dB, -361 = off", "0.1 dB, -361 = off",
-        "0.1 dB, -361 = off", "%",             "0 or 1",            "0 or 1",
-        "0 or 1",             "0 or 1"};
+    static const char* const kUnits[kParamCount] = {"0.1 dB, -361 = off",
+                                                    "Hz, 19 = off",
+                                                    "100 Hz, 221 = off",
+                                                    "ms",
+                                                    "",
+                                                    "%",
+                                                    "0.1 x decay",
+                                                    "Hz",
+                                                    "0.1 s",
+                                                    "100 Hz, 221 = off",
+                                                    "0.1 dB, -361 = off",
+                                                    "0.1 dB, -361 = off",
+                                                    "0.1 dB, -361 = off",
+                                                    "%",
+                                                    "0 or 1",
+                                                    "0 or 1",
+                                                    "0 or 1",
+                                                    "0 or 1"};
     for (int i = 0; i < kParamCount; ++i) {
         const ParameterDef& def = kParameters[i];
         std::string line = "  " + std::string(def.label);

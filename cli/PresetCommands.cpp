@@ -33,14 +33,27 @@ std::string Describe(int index, int value) {
             if (value >= 221) return "off";
             std::snprintf(text, sizeof text, "%.1f kHz", value / 10.0);
             break;
-        case Param::kPredelay: std::snprintf(text, sizeof text, "%d ms", value); break;
+        case Param::kPredelay:
+            std::snprintf(text, sizeof text, "%d ms", value);
+            break;
         case Param::kDiffusion:
-        case Param::kWidth: std::snprintf(text, sizeof text, "%d %%", value); break;
-        case Param::kBassMult: std::snprintf(text, sizeof text, "%.1f x decay", value / 10.0); break;
-        case Param::kCrossover: std::snprintf(text, sizeof text, "%d Hz", value); break;
-        case Param::kDecay: std::snprintf(text, sizeof text, "%.1f s", value / 10.0); break;
-        case Param::kRoomSize: std::snprintf(text, sizeof text, "%d", value); break;
-        default: return value != 0 ? "on" : "off";
+        case Param::kWidth:
+            std::snprintf(text, sizeof text, "%d %%", value);
+            break;
+        case Param::kBassMult:
+            std::snprintf(text, sizeof text, "%.1f x decay", value / 10.0);
+            break;
+        case Param::kCrossover:
+            std::snprintf(text, sizeof text, "%d Hz", value);
+            break;
+        case Param::kDecay:
+            std::snprintf(text, sizeof text, "%.1f s", value / 10.0);
+            break;
+        case Param::kRoomSize:
+            std::snprintf(text, sizeof text, "%d", value);
+            break;
+        default:
+            return value != 0 ? "on" : "off";
     }
     return text;
 }
@@ -53,15 +66,15 @@ struct Store {
 
     Store(const std::string& file, bool answerYes, std::ostream& err) {
         list.SetAlternativeKey(kAlternativeClassKeyPath);
-        list.SetMessageHandler([&err, answerYes](HWND, const char* text, const char* caption,
-                                                 UINT type) {
-            err << caption << ": " << text << "\n";
-            if ((type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL) {
-                err << (answerYes ? "(answered yes)\n" : "(answered no)\n");
-                return answerYes ? IDYES : IDNO;
-            }
-            return IDOK;
-        });
+        list.SetMessageHandler(
+            [&err, answerYes](HWND, const char* text, const char* caption, UINT type) {
+                err << caption << ": " << text << "\n";
+                if ((type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL) {
+                    err << (answerYes ? "(answered yes)\n" : "(answered no)\n");
+                    return answerYes ? IDYES : IDNO;
+                }
+                return IDOK;
+            });
         loaded = file.empty() ? list.Load(kFilterClassKeyPath, kPresetFileName)
                               : list.LoadFile(kFilterClassKeyPath, file.c_str());
     }
@@ -79,10 +92,8 @@ struct Store {
         return true;
     }
 
-    PresetRecord* Find(const std::string& name, const std::string& bank,
-                       std::string* error) const {
-        PresetRecord* record =
-            list.FindByName(name.c_str(), bank.empty() ? nullptr : bank.c_str());
+    PresetRecord* Find(const std::string& name, const std::string& bank, std::string* error) const {
+        PresetRecord* record = list.FindByName(name.c_str(), bank.empty() ? nullptr : bank.c_str());
         if (record == nullptr) {
             *error = "no preset named \"" + name + "\"" +
                      (bank.empty() ? "" : " in bank \"" + bank + "\"") + " in " +
@@ -116,8 +127,7 @@ struct PresetArgs {
     bool help = false;
 };
 
-bool ParsePresetArgs(const std::vector<std::string>& args, PresetArgs* parsed,
-                     std::string* error) {
+bool ParsePresetArgs(const std::vector<std::string>& args, PresetArgs* parsed, std::string* error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         auto value = [&](std::string* out) { return TakeOptionValue(args, &i, out, error); };
@@ -281,8 +291,8 @@ int Import(Store& store, const PresetArgs& args, std::ostream& out, std::ostream
         err << "halvern-reverb: cannot write " << store.list.FilePath() << "\n";
         return 1;
     }
-    out << "imported " << store.list.Count() - before << " presets into "
-        << store.list.FilePath() << "\n";
+    out << "imported " << store.list.Count() - before << " presets into " << store.list.FilePath()
+        << "\n";
     return 0;
 }
 
@@ -301,8 +311,7 @@ bool ApplyStoredPreset(CAudioTransform& engine, const std::string& name, const s
     return true;
 }
 
-int RunPresetCommand(const std::vector<std::string>& args, std::ostream& out,
-                     std::ostream& err) {
+int RunPresetCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     PresetArgs parsed;
     std::string error;
     if (!ParsePresetArgs(args, &parsed, &error)) {
@@ -316,7 +325,8 @@ int RunPresetCommand(const std::vector<std::string>& args, std::ostream& out,
     const std::string& command = parsed.command;
     if (command != "list" && command != "show" && command != "add" && command != "export" &&
         command != "import") {
-        err << "halvern-reverb: unknown presets command \"" << command << "\" (see presets --help)\n";
+        err << "halvern-reverb: unknown presets command \"" << command
+            << "\" (see presets --help)\n";
         return 2;
     }
     Store store(parsed.file, parsed.yes, err);

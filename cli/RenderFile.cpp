@@ -28,12 +28,33 @@ enum class SamplePath { kInt16, kFloat32, kFloat64 };
 
 bool PathOf(int format, SamplePath* path, WORD* bits, std::string* name) {
     switch (format & SF_FORMAT_SUBMASK) {
-        case SF_FORMAT_PCM_16: *path = SamplePath::kInt16; *bits = 16; *name = "16-bit"; return true;
-        case SF_FORMAT_PCM_24: *path = SamplePath::kFloat64; *bits = 24; *name = "24-bit"; return true;
-        case SF_FORMAT_PCM_32: *path = SamplePath::kFloat64; *bits = 32; *name = "32-bit"; return true;
-        case SF_FORMAT_FLOAT: *path = SamplePath::kFloat32; *bits = 32; *name = "32-bit float"; return true;
-        case SF_FORMAT_DOUBLE: *path = SamplePath::kFloat64; *bits = 64; *name = "64-bit float"; return true;
-        default: return false;
+        case SF_FORMAT_PCM_16:
+            *path = SamplePath::kInt16;
+            *bits = 16;
+            *name = "16-bit";
+            return true;
+        case SF_FORMAT_PCM_24:
+            *path = SamplePath::kFloat64;
+            *bits = 24;
+            *name = "24-bit";
+            return true;
+        case SF_FORMAT_PCM_32:
+            *path = SamplePath::kFloat64;
+            *bits = 32;
+            *name = "32-bit";
+            return true;
+        case SF_FORMAT_FLOAT:
+            *path = SamplePath::kFloat32;
+            *bits = 32;
+            *name = "32-bit float";
+            return true;
+        case SF_FORMAT_DOUBLE:
+            *path = SamplePath::kFloat64;
+            *bits = 64;
+            *name = "64-bit float";
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -53,8 +74,8 @@ public:
     sf_count_t Write(SNDFILE* file, const Sample* samples, sf_count_t frames) {
         for (sf_count_t i = 0; i < 2 * frames; ++i) {
             const double scaled = std::trunc(samples[i] * 32768.0);
-            out_[i] = static_cast<short>(scaled > 32767.0 ? 32767.0
-                                                          : (scaled < -32768.0 ? -32768.0 : scaled));
+            out_[i] = static_cast<short>(
+                scaled > 32767.0 ? 32767.0 : (scaled < -32768.0 ? -32768.0 : scaled));
         }
         return sf_writef_short(file, out_.data(), frames);
     }
@@ -96,8 +117,8 @@ HRESULT Process(CAudioTransform& engine, int mode, const float* in, DWORD* inFra
                 DWORD* outFrames) {
     return engine.ProcessFloat32(mode, in, inFrames, out, outFrames);
 }
-HRESULT Process(CAudioTransform& engine, int mode, const double* in, DWORD* inFrames,
-                double* out, DWORD* outFrames) {
+HRESULT Process(CAudioTransform& engine, int mode, const double* in, DWORD* inFrames, double* out,
+                DWORD* outFrames) {
     return engine.ProcessFloat64(mode, in, inFrames, out, outFrames);
 }
 
@@ -108,8 +129,8 @@ struct StreamResult {
 };
 
 template <typename Io>
-StreamResult Stream(CStandaloneReverb& engine, const RenderHooks& hooks, SNDFILE* in,
-                    SNDFILE* out, int channels, sf_count_t totalFrames, std::uint32_t block,
+StreamResult Stream(CStandaloneReverb& engine, const RenderHooks& hooks, SNDFILE* in, SNDFILE* out,
+                    int channels, sf_count_t totalFrames, std::uint32_t block,
                     ProgressBar& progress) {
     using Sample = typename Io::Sample;
     Io io(block);
@@ -124,7 +145,8 @@ StreamResult Stream(CStandaloneReverb& engine, const RenderHooks& hooks, SNDFILE
         if (got <= 0) break;
         if (hooks.beforeBlock) hooks.beforeBlock(engine, position);
         DWORD inFrames = static_cast<DWORD>(got), outFrames = block;
-        const HRESULT hr = Process(engine, mode, input.data(), &inFrames, output.data(), &outFrames);
+        const HRESULT hr =
+            Process(engine, mode, input.data(), &inFrames, output.data(), &outFrames);
         if (FAILED(hr)) {
             result.error = "the reverb failed on a block";
             return result;
@@ -199,7 +221,8 @@ int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostr
     } releaser{engine};
 
     const WORD tag = path == SamplePath::kInt16 ? WAVE_FORMAT_PCM : WAVE_FORMAT_IEEE_FLOAT;
-    const WORD engineBits = path == SamplePath::kFloat64 ? 64 : (path == SamplePath::kInt16 ? 16 : 32);
+    const WORD engineBits =
+        path == SamplePath::kFloat64 ? 64 : (path == SamplePath::kInt16 ? 16 : 32);
     const auto rate = static_cast<DWORD>(inInfo.samplerate);
     engine->SetFormats(
         CStandaloneReverb::MakeFormat(tag, engineBits, static_cast<WORD>(inInfo.channels), rate),
@@ -290,9 +313,9 @@ int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostr
     note(engine->GetClipRight(2) != 0, "output right");
     if (!clips.empty()) out << "clipped: " << clips << "\n";
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.2f s", static_cast<double>(result.framesWritten) /
-                                                         inInfo.samplerate);
-    out << "wrote " << options.output << " (stereo, " << inInfo.samplerate << " Hz, "
-        << formatName << ", " << seconds << ")\n";
+    std::snprintf(seconds, sizeof seconds, "%.2f s",
+                  static_cast<double>(result.framesWritten) / inInfo.samplerate);
+    out << "wrote " << options.output << " (stereo, " << inInfo.samplerate << " Hz, " << formatName
+        << ", " << seconds << ")\n";
     return 0;
 }

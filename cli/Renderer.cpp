@@ -47,7 +47,7 @@ int RunRenderer(const std::vector<std::string>& args, std::ostream& out, std::os
     RenderHooks hooks;
     hooks.createAutomation = &CMediaParams::Create;
     hooks.beforeSettings = [&options, &err, script](CStandaloneReverb& engine,
-                                                     std::string* failure) {
+                                                    std::string* failure) {
         CMediaParams* automation = AutomationOf(engine);
         if (automation == nullptr) {
             *failure = "not enough memory for the automation";

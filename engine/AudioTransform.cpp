@@ -59,8 +59,8 @@ HRESULT CAudioTransform::AllocateBuffers(const WAVEFORMATEX* input, const WAVEFO
     if (FAILED(hr)) return hr;
 
     // A power of two more than twice the longest reflection, so taps wrap by a mask.
-    auto earlyFrames = static_cast<std::int32_t>(fs * kEarlyBufferReferenceFrames /
-                                                 kEarlyReferenceRate);
+    auto earlyFrames =
+        static_cast<std::int32_t>(fs * kEarlyBufferReferenceFrames / kEarlyReferenceRate);
     int bits = 0;
     while (earlyFrames != 0) {
         earlyFrames >>= 1;
@@ -144,8 +144,7 @@ void CAudioTransform::NotifyEditors(int code) {
         if (slot.window == nullptr) continue;
         if (IsWindow(slot.window)) {
             PostMessageA(slot.window, WM_COMMAND,
-                         MAKEWPARAM(static_cast<WORD>(slot.commandId), static_cast<WORD>(code)),
-                         0);
+                         MAKEWPARAM(static_cast<WORD>(slot.commandId), static_cast<WORD>(code)), 0);
         } else {
             slot = NotifySlot{};
         }

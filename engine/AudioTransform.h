@@ -32,9 +32,9 @@ constexpr int kModeTail = 2;
 struct Coefficients {
     double inputGain = 0, dryGain = 0, reverbGain = 0, earlyGain = 0;
     double lowCut = 0, highCut = 0, highDamping = 0;
-    double loopGain = 0;                      // g, four times per tank round trip
+    double loopGain = 0;  // g, four times per tank round trip
     double shelfGain = 0, shelfCoefficient = 0;
-    double c1 = 0, c2 = 0, t1 = 0, t2 = 0;    // input diffusers, tank allpasses
+    double c1 = 0, c2 = 0, t1 = 0, t2 = 0;  // input diffusers, tank allpasses
     std::int32_t tankTapsLeft[kTankTapCount] = {};
     std::int32_t tankTapsRight[kTankTapCount] = {};
     std::int32_t earlyDelaysLeft[kEarlyTapsLeftCount] = {};
@@ -45,9 +45,9 @@ struct Coefficients {
 
 // Recursive filter states of the signal path.
 struct FilterStates {
-    double highCut = 0;              // hc
-    double lowCutOut = 0;            // ly
-    double lowCutIn = 0;             // lx
+    double highCut = 0;    // hc
+    double lowCutOut = 0;  // ly
+    double lowCutIn = 0;   // lx
     double shelfAIn = 0, shelfAOut = 0;
     double shelfBIn = 0, shelfBOut = 0;
     double dampA = 0, dampB = 0;
@@ -110,11 +110,11 @@ public:
     // thread. The filter routes IPersistStream and IStaticFilterPreset to these and to
     // ApplyPreset above. The state is a 100-byte stream: total length, the IHqPlugInProp
     // identifier as tag, then the SetupBlock; the older 80, 92 and 96-byte forms load too.
-    HRESULT IsDirty();                                    // S_OK dirty, S_FALSE clean
-    HRESULT Load(IStream* stream);                        // E_FAIL for a malformed stream
-    HRESULT Save(IStream* stream, BOOL clearDirty);       // synchronised with automation first
-    HRESULT GetSizeMax(ULARGE_INTEGER* size);             // 100
-    HRESULT GetPresetCount(DWORD* count);                 // 2
+    HRESULT IsDirty();                               // S_OK dirty, S_FALSE clean
+    HRESULT Load(IStream* stream);                   // E_FAIL for a malformed stream
+    HRESULT Save(IStream* stream, BOOL clearDirty);  // synchronised with automation first
+    HRESULT GetSizeMax(ULARGE_INTEGER* size);        // 100
+    HRESULT GetPresetCount(DWORD* count);            // 2
     HRESULT GetPresetName(DWORD index, LPWSTR name, int nameLength);
 
     // Dirty flag of the persisted state.
@@ -225,9 +225,9 @@ private:
     SetupBlock undo_{};
     int undoKind_ = 0;
     int liveSetup_ = 0;
-    int recalculate_ = 1;                   // under lock_
+    int recalculate_ = 1;  // under lock_
     std::atomic<int> dirty_{0};
-    int savedWidth_ = 100;                  // under lock_
+    int savedWidth_ = 100;  // under lock_
     struct NotifySlot {
         HWND window;  // not owned
         int commandId;
@@ -237,9 +237,9 @@ private:
     const WAVEFORMATEX* outputFormat_ = nullptr;  // not owned
     std::atomic<int> bypass_{0};
     std::atomic<int> presetIndex_{-1};
-    std::atomic<int> paramsChanged_{0};     // editor-refresh flag
+    std::atomic<int> paramsChanged_{0};  // editor-refresh flag
     std::atomic<int> coefficientsValid_{0};
-    std::atomic<int> stereo_{-1};           // -1 until the first SetStereo
+    std::atomic<int> stereo_{-1};  // -1 until the first SetStereo
 
     Coefficients coefficients_;
     FilterStates states_;

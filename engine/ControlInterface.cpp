@@ -66,7 +66,9 @@ HRESULT CAudioTransform::SetNotifyWindow(HWND window, int commandId) {
     return S_OK;
 }
 
-HRESULT CAudioTransform::GetTail(int* value) { return GetWord(SetupWord::kTail, value); }
+HRESULT CAudioTransform::GetTail(int* value) {
+    return GetWord(SetupWord::kTail, value);
+}
 
 HRESULT CAudioTransform::SetTail(int value, BOOL /*notify*/) {
     value = std::clamp(value, 0, 1);
@@ -133,14 +135,18 @@ HRESULT CAudioTransform::SetCaptureMode(BOOL hold, BOOL multi) {
     return S_OK;
 }
 
-int CAudioTransform::GetClipLeft(int k) { return clipLeft_[k].load(std::memory_order_relaxed); }
+int CAudioTransform::GetClipLeft(int k) {
+    return clipLeft_[k].load(std::memory_order_relaxed);
+}
 
 HRESULT CAudioTransform::SetClipLeft(int k, int value) {
     clipLeft_[k].store(value, std::memory_order_relaxed);
     return S_OK;
 }
 
-int CAudioTransform::GetClipRight(int k) { return clipRight_[k].load(std::memory_order_relaxed); }
+int CAudioTransform::GetClipRight(int k) {
+    return clipRight_[k].load(std::memory_order_relaxed);
+}
 
 HRESULT CAudioTransform::SetClipRight(int k, int value) {
     clipRight_[k].store(value, std::memory_order_relaxed);
@@ -152,14 +158,18 @@ void CAudioTransform::GetMeters(double meters[4]) {
     metersRead_.store(1, std::memory_order_relaxed);
 }
 
-int CAudioTransform::GetPresetIndex() { return presetIndex_.load(std::memory_order_relaxed); }
+int CAudioTransform::GetPresetIndex() {
+    return presetIndex_.load(std::memory_order_relaxed);
+}
 
 HRESULT CAudioTransform::SetPresetIndex(int index) {
     presetIndex_.store(index, std::memory_order_relaxed);
     return S_OK;
 }
 
-int CAudioTransform::GetBypass() { return bypass_.load(std::memory_order_relaxed); }
+int CAudioTransform::GetBypass() {
+    return bypass_.load(std::memory_order_relaxed);
+}
 
 HRESULT CAudioTransform::SetBypass(int value) {
     bypass_.store(value, std::memory_order_relaxed);

@@ -37,8 +37,8 @@ constexpr int kReverbMute = 17;
 struct ParameterDef {
     const char* label;
     MP_TYPE type;
-    int word;          // position in the SetupBlock
-    int minimum;       // physical range, inclusive
+    int word;     // position in the SetupBlock
+    int minimum;  // physical range, inclusive
     int maximum;
     int defaultValue;  // the value of built-in preset 0
     constexpr int Span() const { return maximum - minimum; }

@@ -19,7 +19,9 @@ using portable_math::Tan;
 constexpr double kPi = 3.14159265;  // the derivation's own value of pi
 
 // x to the power 0.25.
-double FourthRoot(double x) { return std::sqrt(std::sqrt(x)); }
+double FourthRoot(double x) {
+    return std::sqrt(std::sqrt(x));
+}
 
 // One-pole low-pass coefficient for a cutoff in units of 100 Hz; 221 and above is "off".
 double OnePoleCoefficient(int hundredsHz, double fs) {
@@ -145,8 +147,8 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     const std::int32_t rate = SampleRate();
     const double fs = rate;
 
-    c.inputGain = w[SetupWord::kInputMute] == 1 ? 0.0 : DbToGain(w[SetupWord::kInput],
-                                                                  kSilenceTenthsDb);
+    c.inputGain =
+        w[SetupWord::kInputMute] == 1 ? 0.0 : DbToGain(w[SetupWord::kInput], kSilenceTenthsDb);
 
     if (w[SetupWord::kLowCut] <= 19) {
         c.lowCut = 0.0;
@@ -158,16 +160,16 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     c.highCut = OnePoleCoefficient(w[SetupWord::kHighCut], fs);
 
     DelayMemory& predelay = memories_[kPredelayMemory];
-    predelay.length = std::max<std::int32_t>(
-        1, static_cast<std::int32_t>(w[SetupWord::kPredelay] * fs / 1000.0));
+    predelay.length =
+        std::max<std::int32_t>(1, static_cast<std::int32_t>(w[SetupWord::kPredelay] * fs / 1000.0));
     predelay.position %= predelay.length;
 
     // Room scale: Room Size 100 gives R = fs.
     const auto roomScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 15) * fs / 115.0);
     for (int i = 0; i < kReverbLineCount; ++i) {
         DelayMemory& line = memories_[i];
-        line.length = std::max<std::int32_t>(1, kLineBaseLengths[i] * roomScale /
-                                                    kLineReferenceRate);
+        line.length =
+            std::max<std::int32_t>(1, kLineBaseLengths[i] * roomScale / kLineReferenceRate);
         line.position %= line.length;
     }
     for (int k = 0; k < kTankTapCount; ++k) {
@@ -177,12 +179,12 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
 
     const auto earlyScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 3) * fs / 103.0);
     for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
-        c.earlyDelaysLeft[k] = static_cast<std::int32_t>(kEarlyTapsLeft[k] * 1.5 * earlyScale /
-                                                         kEarlyReferenceRate);
+        c.earlyDelaysLeft[k] =
+            static_cast<std::int32_t>(kEarlyTapsLeft[k] * 1.5 * earlyScale / kEarlyReferenceRate);
     }
     for (int k = 0; k < kEarlyTapsRightCount; ++k) {
-        c.earlyDelaysRight[k] = static_cast<std::int32_t>(kEarlyTapsRight[k] * 1.5 *
-                                                          earlyScale / kEarlyReferenceRate);
+        c.earlyDelaysRight[k] =
+            static_cast<std::int32_t>(kEarlyTapsRight[k] * 1.5 * earlyScale / kEarlyReferenceRate);
     }
     const double shortest = std::min(c.earlyDelaysLeft[0], c.earlyDelaysRight[0]);
     for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
@@ -227,9 +229,8 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     c.highDamping = OnePoleCoefficient(w[SetupWord::kHighDamping], fs);
 
     c.dryGain = w[SetupWord::kDryMute] == 1 ? 0.0 : DbToGain(w[SetupWord::kDry], kSilenceTenthsDb);
-    c.earlyGain = w[SetupWord::kERMute] == 1
-                      ? 0.0
-                      : DbToGain(w[SetupWord::kER], kSilenceTenthsDb) * 0.5;
+    c.earlyGain =
+        w[SetupWord::kERMute] == 1 ? 0.0 : DbToGain(w[SetupWord::kER], kSilenceTenthsDb) * 0.5;
     c.reverbGain = w[SetupWord::kReverbMute] == 1
                        ? 0.0
                        : DbToGain(w[SetupWord::kReverb], kSilenceTenthsDb) * 0.6 * 0.5;
@@ -247,12 +248,12 @@ void CAudioTransform::ClearRoomMemories() {
     if (early.data != nullptr) std::fill(early.data, early.data + early.capacity, 0.0);
 }
 
-#define QV_PARAMETER_ACCESSORS(Name, index)                                  \
-    HRESULT CAudioTransform::Get##Name(int* value) {                         \
-        return GetWord(kParameters[index].word, value);                      \
-    }                                                                        \
-    HRESULT CAudioTransform::Set##Name(int value, BOOL notify) {             \
-        return SetParameter(index, value, notify);                           \
+#define QV_PARAMETER_ACCESSORS(Name, index)                      \
+    HRESULT CAudioTransform::Get##Name(int* value) {             \
+        return GetWord(kParameters[index].word, value);          \
+    }                                                            \
+    HRESULT CAudioTransform::Set##Name(int value, BOOL notify) { \
+        return SetParameter(index, value, notify);               \
     }
 
 QV_PARAMETER_ACCESSORS(Input, Param::kInput)

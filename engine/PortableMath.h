@@ -37,7 +37,9 @@ inline double Exp(double x) {
 }
 
 // 10 to the power x.
-inline double Pow10(double x) { return Exp(x * kLn10); }
+inline double Pow10(double x) {
+    return Exp(x * kLn10);
+}
 
 namespace detail {
 
@@ -79,10 +81,14 @@ inline double Cos(double x) {
     int quadrant = 0;
     const double r = detail::Reduce(x, &quadrant);
     switch (quadrant) {
-        case 0: return detail::CosKernel(r);
-        case 1: return -detail::SinKernel(r);
-        case 2: return -detail::CosKernel(r);
-        default: return detail::SinKernel(r);
+        case 0:
+            return detail::CosKernel(r);
+        case 1:
+            return -detail::SinKernel(r);
+        case 2:
+            return -detail::CosKernel(r);
+        default:
+            return detail::SinKernel(r);
     }
 }
 

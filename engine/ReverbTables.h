@@ -18,10 +18,10 @@ inline constexpr std::int32_t kLineBaseLengths[kReverbLineCount] = {
 
 // Tank output tap offsets in frames at 20000 Hz (which line each reads: SignalPath.cpp).
 constexpr int kTankTapCount = 7;
-inline constexpr std::int32_t kTankTapsLeft[kTankTapCount] = {266, 2974, 1913, 2496,
-                                                              1690, 187, 1566};
-inline constexpr std::int32_t kTankTapsRight[kTankTapCount] = {353, 3627, 1728, 3173,
-                                                               1811, 335, 621};
+inline constexpr std::int32_t kTankTapsLeft[kTankTapCount] = {266,  2974, 1913, 2496,
+                                                              1690, 187,  1566};
+inline constexpr std::int32_t kTankTapsRight[kTankTapCount] = {353,  3627, 1728, 3173,
+                                                               1811, 335,  621};
 
 // Early-reflection delays in frames at 44100 Hz, before the factor 1.5 and the room scaling.
 constexpr int kEarlyTapsLeftCount = 7;

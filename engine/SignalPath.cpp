@@ -21,7 +21,9 @@ constexpr double kE20 = static_cast<double>(1e-20f);
 // computes how many frames they stay valid, at least one.
 constexpr std::uint32_t kMaxRun = 256;  // frames; bounds the run's scratch arrays on the stack
 
-inline std::uint32_t Bound(std::int32_t frames) { return static_cast<std::uint32_t>(frames); }
+inline std::uint32_t Bound(std::int32_t frames) {
+    return static_cast<std::uint32_t>(frames);
+}
 
 // Pointer to the tank output tap `offset` frames behind a line's advanced position, limiting
 // the run so that stepping it down stays inside the line, and so that a wrapped tap, read after
@@ -56,7 +58,9 @@ inline double ShelfAndDamp(double x, double& shelfIn, double& shelfOut, double& 
     return damp;
 }
 
-inline double Weight(double g, double k) { return (1.0 - g) * k + g; }
+inline double Weight(double g, double k) {
+    return (1.0 - g) * k + g;
+}
 
 }  // namespace
 
@@ -135,8 +139,7 @@ HRESULT CAudioTransform::ProcessBlock(int mode, const Sample* input, DWORD* inpu
     const bool read = metersRead_.exchange(0, std::memory_order_relaxed) != 0;
     for (int k = 0; k < 4; ++k) {
         const double previous = meters_[k].load(std::memory_order_relaxed);
-        meters_[k].store(read ? peaks[k] : std::max(previous, peaks[k]),
-                         std::memory_order_relaxed);
+        meters_[k].store(read ? peaks[k] : std::max(previous, peaks[k]), std::memory_order_relaxed);
     }
 
     if (hasInput) *inputFrames = n;
@@ -219,22 +222,20 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
             const std::int32_t p = m[i].position;
             return p == 0 ? m[i].length - 1 : p - 1;
         };
-        const double* tapL[kTankTapCount] = {
-            TapPointer(m[9], advancedOf(9), aL[0], &run),
-            TapPointer(m[9], advancedOf(9), aL[1], &run),
-            TapPointer(m[10], advancedOf(10), aL[2], &run),
-            TapPointer(m[11], advancedOf(11), aL[3], &run),
-            TapPointer(m[5], advancedOf(5), aL[4], &run),
-            TapPointer(m[6], advancedOf(6), aL[5], &run),
-            TapPointer(m[7], advancedOf(7), aL[6], &run)};
-        const double* tapR[kTankTapCount] = {
-            TapPointer(m[5], advancedOf(5), aR[0], &run),
-            TapPointer(m[5], advancedOf(5), aR[1], &run),
-            TapPointer(m[6], advancedOf(6), aR[2], &run),
-            TapPointer(m[7], advancedOf(7), aR[3], &run),
-            TapPointer(m[9], advancedOf(9), aR[4], &run),
-            TapPointer(m[10], advancedOf(10), aR[5], &run),
-            TapPointer(m[11], advancedOf(11), aR[6], &run)};
+        const double* tapL[kTankTapCount] = {TapPointer(m[9], advancedOf(9), aL[0], &run),
+                                             TapPointer(m[9], advancedOf(9), aL[1], &run),
+                                             TapPointer(m[10], advancedOf(10), aL[2], &run),
+                                             TapPointer(m[11], advancedOf(11), aL[3], &run),
+                                             TapPointer(m[5], advancedOf(5), aL[4], &run),
+                                             TapPointer(m[6], advancedOf(6), aL[5], &run),
+                                             TapPointer(m[7], advancedOf(7), aL[6], &run)};
+        const double* tapR[kTankTapCount] = {TapPointer(m[5], advancedOf(5), aR[0], &run),
+                                             TapPointer(m[5], advancedOf(5), aR[1], &run),
+                                             TapPointer(m[6], advancedOf(6), aR[2], &run),
+                                             TapPointer(m[7], advancedOf(7), aR[3], &run),
+                                             TapPointer(m[9], advancedOf(9), aR[4], &run),
+                                             TapPointer(m[10], advancedOf(10), aR[5], &run),
+                                             TapPointer(m[11], advancedOf(11), aR[6], &run)};
         const double* halfBFeed = m[7].data + advancedOf(7);
 
         double* predelayHead = predelay.data + predelay.position;
@@ -273,9 +274,8 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
                 earlyLeft[r] = (+e0[r] * gL[0] + e1[r] * gL[1] - e2[r] * gL[2] + e3[r] * gL[3] +
                                 e4[r] * gL[4] + e5[r] * gL[5] + e6[r] * gL[6]) *
                                earlyGain;
-                earlyRight[r] = (+f0[r] * gR[0] - f1[r] * gR[1] + f2[r] * gR[2] +
-                                 f3[r] * gR[3] - f4[r] * gR[4] + f5[r] * gR[5] +
-                                 f6[r] * gR[6] - f7[r] * gR[7]) *
+                earlyRight[r] = (+f0[r] * gR[0] - f1[r] * gR[1] + f2[r] * gR[2] + f3[r] * gR[3] -
+                                 f4[r] * gR[4] + f5[r] * gR[5] + f6[r] * gR[6] - f7[r] * gR[7]) *
                                 earlyGain;
             }
         }
@@ -403,5 +403,4 @@ void CAudioTransform::RunTank(const Sample* input, Sample* output, std::uint32_t
 }
 
 template HRESULT CAudioTransform::ProcessBlock<float>(int, const float*, DWORD*, float*, DWORD*);
-template HRESULT CAudioTransform::ProcessBlock<double>(int, const double*, DWORD*, double*,
-                                                       DWORD*);
+template HRESULT CAudioTransform::ProcessBlock<double>(int, const double*, DWORD*, double*, DWORD*);

@@ -17,7 +17,9 @@ HRESULT CStandaloneReverb::QueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG CStandaloneReverb::AddRef() { return ++references_; }
+ULONG CStandaloneReverb::AddRef() {
+    return ++references_;
+}
 
 ULONG CStandaloneReverb::Release() {
     const ULONG left = --references_;

@@ -120,8 +120,8 @@ CBasePin* CHqPlugIn::GetPin(int n) {
     }
     if (inputPin_ && !outputPin_) {
         HRESULT hr = S_OK;
-        outputPin_.reset(
-            new (std::nothrow) CTransformOutputPin(L"Output pin", this, &hr, L"Output"));
+        outputPin_.reset(new (std::nothrow)
+                             CTransformOutputPin(L"Output pin", this, &hr, L"Output"));
         if (FAILED(hr)) outputPin_.reset();
     }
     if (n == 0) return inputPin_.get();
@@ -129,7 +129,9 @@ CBasePin* CHqPlugIn::GetPin(int n) {
     return nullptr;
 }
 
-const AMOVIESETUP_FILTER* CHqPlugIn::GetSetupData() { return &kHqPlugInSetup; }
+const AMOVIESETUP_FILTER* CHqPlugIn::GetSetupData() {
+    return &kHqPlugInSetup;
+}
 
 HRESULT CHqPlugIn::Transform(IMediaSample*, IMediaSample*) {
     return E_INVALIDARG;  // Receive does the work itself
@@ -151,8 +153,7 @@ HRESULT CHqPlugIn::CheckInputType(const CMediaType* input) {
 }
 
 HRESULT CHqPlugIn::CheckTransform(const CMediaType* input, const CMediaType* output) {
-    if (input == nullptr || output == nullptr ||
-        !IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
+    if (input == nullptr || output == nullptr || !IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
         !IsEqualGUID(output->majortype, MEDIATYPE_Audio) || input->bTemporalCompression ||
         output->bTemporalCompression) {
         return E_INVALIDARG;
@@ -209,7 +210,9 @@ HRESULT CHqPlugIn::DeriveStereoType(CMediaType* type) {
     return hr;
 }
 
-HRESULT CHqPlugIn::StartStreaming() { return AllocateBuffers(&InputFormat, &OutputFormat); }
+HRESULT CHqPlugIn::StartStreaming() {
+    return AllocateBuffers(&InputFormat, &OutputFormat);
+}
 
 HRESULT CHqPlugIn::StopStreaming() {
     ReleaseBuffers();
@@ -393,14 +396,24 @@ HRESULT CHqPlugIn::GetPages(CAUUID* pages) {
     return S_OK;
 }
 
-HRESULT CHqPlugIn::IsDirty() { return CAudioTransform::IsDirty(); }
-HRESULT CHqPlugIn::Load(IStream* stream) { return CAudioTransform::Load(stream); }
+HRESULT CHqPlugIn::IsDirty() {
+    return CAudioTransform::IsDirty();
+}
+HRESULT CHqPlugIn::Load(IStream* stream) {
+    return CAudioTransform::Load(stream);
+}
 HRESULT CHqPlugIn::Save(IStream* stream, BOOL clearDirty) {
     return CAudioTransform::Save(stream, clearDirty);
 }
-HRESULT CHqPlugIn::GetSizeMax(ULARGE_INTEGER* size) { return CAudioTransform::GetSizeMax(size); }
-HRESULT CHqPlugIn::GetPresetCount(DWORD* count) { return CAudioTransform::GetPresetCount(count); }
+HRESULT CHqPlugIn::GetSizeMax(ULARGE_INTEGER* size) {
+    return CAudioTransform::GetSizeMax(size);
+}
+HRESULT CHqPlugIn::GetPresetCount(DWORD* count) {
+    return CAudioTransform::GetPresetCount(count);
+}
 HRESULT CHqPlugIn::GetPresetName(DWORD index, LPWSTR name, int nameLength) {
     return CAudioTransform::GetPresetName(index, name, nameLength);
 }
-HRESULT CHqPlugIn::ApplyPreset(DWORD index) { return CAudioTransform::ApplyPreset(index); }
+HRESULT CHqPlugIn::ApplyPreset(DWORD index) {
+    return CAudioTransform::ApplyPreset(index);
+}

@@ -73,11 +73,10 @@ private:
     CMediaParams* MediaParams() const { return static_cast<CMediaParams*>(Automation()); }
     // Runs one block operation in the input's sample format over raw buffers, converting
     // 16-bit samples to and from float around it. in and inFrames are null in mode 2.
-    HRESULT ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYTE* out,
-                           DWORD* outFrames);
+    HRESULT ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYTE* out, DWORD* outFrames);
 
-    WAVEFORMATEX InputFormat{};   // copy of the agreed input type; all zero until set
-    WAVEFORMATEX OutputFormat{};  // copy of the agreed output type
+    WAVEFORMATEX InputFormat{};       // copy of the agreed input type; all zero until set
+    WAVEFORMATEX OutputFormat{};      // copy of the agreed output type
     std::int64_t SamplePosition = 0;  // running count of input frames: the automation clock
     // The upstream allocator's properties when the output last sized its buffers from them.
     ALLOCATOR_PROPERTIES upstreamBuffers_{};

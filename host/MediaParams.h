@@ -25,9 +25,9 @@
 #include "platform/Platform.h"
 
 class CMediaParams : public IEngineAutomation,
-                           public IMediaParamInfo,
-                           public IMediaParamsSetUICallback,
-                           public IMediaParamsUICallback {
+                     public IMediaParamInfo,
+                     public IMediaParamsSetUICallback,
+                     public IMediaParamsUICallback {
 public:
     // The engine's AutomationFactory: E_POINTER for a null argument, E_OUTOFMEMORY, or S_OK
     // with one reference in *out. `owner` is not counted; QueryInterface defers to it.
@@ -91,7 +91,6 @@ protected:
     CMediaParams& operator=(const CMediaParams&) = delete;
 
 private:
-
     double FramesPer100ns() const;
     // The host's callback with a reference for the caller, or null.
     IMediaParamsUICallback* PinCallback();

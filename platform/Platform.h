@@ -2,6 +2,8 @@
 // On Windows it is the real SDK; elsewhere a small stand-in with the same contracts.
 #pragma once
 
+// The order matters: each header needs the ones before it.
+// clang-format off
 #ifdef _WIN32
 #include <windows.h>
 #include <mmreg.h>
@@ -19,5 +21,6 @@
 #include "platform/native/Streams.h"
 #include "platform/native/TextConversion.h"
 #endif
+// clang-format on
 
 #include "platform/MediaParamsNames.h"

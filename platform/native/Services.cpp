@@ -23,9 +23,13 @@ void DeleteCriticalSection(CRITICAL_SECTION* section) {
     MutexOf(section).~recursive_mutex();
 }
 
-void EnterCriticalSection(CRITICAL_SECTION* section) { MutexOf(section).lock(); }
+void EnterCriticalSection(CRITICAL_SECTION* section) {
+    MutexOf(section).lock();
+}
 
-void LeaveCriticalSection(CRITICAL_SECTION* section) { MutexOf(section).unlock(); }
+void LeaveCriticalSection(CRITICAL_SECTION* section) {
+    MutexOf(section).unlock();
+}
 
 namespace {
 
@@ -84,6 +88,10 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
-void* CoTaskMemAlloc(std::size_t bytes) { return std::malloc(bytes); }
+void* CoTaskMemAlloc(std::size_t bytes) {
+    return std::malloc(bytes);
+}
 
-void CoTaskMemFree(void* block) { std::free(block); }
+void CoTaskMemFree(void* block) {
+    std::free(block);
+}

@@ -33,7 +33,8 @@ std::vector<double> TwoBursts() {
 }
 
 TEST_F(RendererTest, ADecayEnvelopeLengthensTheLaterTail) {
-    const std::string in = WriteSound("bursts.wav", TwoBursts(), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const std::string in =
+        WriteSound("bursts.wav", TwoBursts(), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     // Decay from 0.1 s (normalised 0) to 10 s (normalised 0.4975) over the clip.
     std::ofstream(Path("decay.txt")) << "# decay sweep\nDecay 0 6 0 0.4975 linear\n";
     ASSERT_EQ(0, Run({in, Path("swept.wav"), "--automation", Path("decay.txt"), "--set",
@@ -46,15 +47,16 @@ TEST_F(RendererTest, ADecayEnvelopeLengthensTheLaterTail) {
     EXPECT_GT(late, early * 10.0) << early << " " << late;  // 20 dB more reverb
 
     // Without the envelope both tails are the same.
-    ASSERT_EQ(0, Run({in, Path("flat.wav"), "--set", "Dry Mute=1", "--set", "E.R. Mute=1",
-                      "--set", "Reverb=0", "--no-tail"}));
+    ASSERT_EQ(0, Run({in, Path("flat.wav"), "--set", "Dry Mute=1", "--set", "E.R. Mute=1", "--set",
+                      "Reverb=0", "--no-tail"}));
     const std::vector<double> flat = ReadSound(Path("flat.wav")).samples;
     EXPECT_NEAR(Rms(flat, 0.35, 0.85) / Rms(flat, 0.0, 0.05),
                 Rms(flat, 5.35, 5.85) / Rms(flat, 5.0, 5.05), 1e-3);
 }
 
 TEST_F(RendererTest, AMalformedAutomationLineStopsTheRunWithItsNumber) {
-    const std::string in = WriteSound("a.wav", Noise(1000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const std::string in =
+        WriteSound("a.wav", Noise(1000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     std::ofstream(Path("bad.txt")) << "Decay 0 1 0 1 linear\n\nDecay 0 1 0 1 wobble\n";
     const std::string out = Path("never.wav");
     EXPECT_EQ(2, Run({in, out, "--automation", Path("bad.txt")}));
@@ -66,10 +68,10 @@ TEST_F(RendererTest, AMalformedAutomationLineStopsTheRunWithItsNumber) {
 }
 
 TEST_F(RendererTest, ASavedStateReproducesTheRenderBitForBit) {
-    const std::string in = WriteSound("s.wav", Noise(20000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    ASSERT_EQ(0, Run({in, Path("first.wav"), "--set", "Decay=37", "--set", "Room Size=80",
-                      "--set", "Predelay=12", "--set", "Stereo=0", "--save-state",
-                      Path("state.bin")}))
+    const std::string in =
+        WriteSound("s.wav", Noise(20000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_EQ(0, Run({in, Path("first.wav"), "--set", "Decay=37", "--set", "Room Size=80", "--set",
+                      "Predelay=12", "--set", "Stereo=0", "--save-state", Path("state.bin")}))
         << err_.str();
     const std::string state = ReadText(Path("state.bin"));
     ASSERT_EQ(100u, state.size());
@@ -99,7 +101,8 @@ protected:
 };
 
 TEST_F(RendererPresetTest, APresetIsAppliedBeforeTheSettings) {
-    const std::string in = WriteSound("p.wav", Noise(4000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const std::string in =
+        WriteSound("p.wav", Noise(4000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_EQ(0, Run({in, Path("p1.wav"), "--preset", "vocal plate", "--preset-file", bank_,
                       "--save-state", Path("p1.bin")}))
         << err_.str();
@@ -114,9 +117,9 @@ TEST_F(RendererPresetTest, APresetIsAppliedBeforeTheSettings) {
     EXPECT_EQ(40, word(SetupWord::kPredelay));
     EXPECT_EQ(1, word(SetupWord::kTail));
     // ... and a --set after it wins, as does --no-tail over the preset's Tail.
-    ASSERT_EQ(0, Run({in, Path("p2.wav"), "--preset", "Vocal Plate", "--bank", "Vocals",
-                      "--preset-file", bank_, "--set", "Decay=30", "--no-tail", "--save-state",
-                      Path("p2.bin")}));
+    ASSERT_EQ(
+        0, Run({in, Path("p2.wav"), "--preset", "Vocal Plate", "--bank", "Vocals", "--preset-file",
+                bank_, "--set", "Decay=30", "--no-tail", "--save-state", Path("p2.bin")}));
     const std::string second = ReadText(Path("p2.bin"));
     int decay, tail;
     std::memcpy(&decay, second.data() + 20 + 4 * SetupWord::kDecay, 4);
@@ -126,7 +129,8 @@ TEST_F(RendererPresetTest, APresetIsAppliedBeforeTheSettings) {
 
     EXPECT_EQ(2, Run({in, Path("p3.wav"), "--preset", "Vocal Plate", "--bank", "Halls",
                       "--preset-file", bank_}));
-    EXPECT_NE(std::string::npos, err_.str().find("no preset named \"Vocal Plate\" in bank")) << err_.str();
+    EXPECT_NE(std::string::npos, err_.str().find("no preset named \"Vocal Plate\" in bank"))
+        << err_.str();
     EXPECT_FALSE(fs::exists(Path("p3.wav")));
     EXPECT_EQ(2, Run({in, Path("p3.wav"), "--bank", "Halls"}));
 }
@@ -147,8 +151,8 @@ TEST_F(RendererPresetTest, PresetCommandsManageAFile) {
     EXPECT_NE(std::string::npos, err_.str().find("already in bank")) << err_.str();
 
     // Export one bank, then import it again: the duplicate question is answered no by default.
-    ASSERT_EQ(0, Run({"presets", "export", Path("mine.ini"), "--bank", "Mine", "--preset-file",
-                      bank_}));
+    ASSERT_EQ(
+        0, Run({"presets", "export", Path("mine.ini"), "--bank", "Mine", "--preset-file", bank_}));
     ASSERT_EQ(0, Run({"presets", "import", Path("mine.ini"), "--preset-file", bank_}));
     EXPECT_NE(std::string::npos, out_.str().find("imported 0 presets")) << out_.str();
     EXPECT_NE(std::string::npos, err_.str().find("(answered no)")) << err_.str();

@@ -81,4 +81,3 @@ protected:
     fs::path dir_;
     std::ostringstream out_, err_;
 };
-

@@ -18,17 +18,18 @@ std::vector<Sample> EngineRender(const std::vector<Sample>& input, int channels,
     HRESULT status = S_OK;
     auto* engine = new CStandaloneReverb(&status);
     const WORD bits = sizeof(Sample) * 8;
-    engine->SetFormats(
-        CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, bits, channels, 44100),
-        CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, bits, 2, 44100));
+    engine->SetFormats(CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, bits, channels, 44100),
+                       CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, bits, 2, 44100));
     engine->SetTail(1, FALSE);
     configure(*engine);
     engine->StartStreaming();
     std::vector<Sample> output;
     std::vector<Sample> out(2 * block);
     auto process = [&](int mode, const Sample* in, DWORD* n, DWORD* o) {
-        if constexpr (sizeof(Sample) == 4) return engine->ProcessFloat32(mode, in, n, out.data(), o);
-        else return engine->ProcessFloat64(mode, in, n, out.data(), o);
+        if constexpr (sizeof(Sample) == 4)
+            return engine->ProcessFloat32(mode, in, n, out.data(), o);
+        else
+            return engine->ProcessFloat64(mode, in, n, out.data(), o);
     };
     const size_t frames = input.size() / channels;
     for (size_t at = 0; at < frames; at += block) {
@@ -106,8 +107,8 @@ TEST_F(RendererTest, FloatFilesRunTheMatchingBlockOperation) {
 TEST_F(RendererTest, WideIntegersRunInDoublePrecisionAndKeepTheirFormat) {
     for (int format : {SF_FORMAT_PCM_24, SF_FORMAT_PCM_32}) {
         SCOPED_TRACE(format);
-        const std::string in = WriteSound("wide.wav", Noise(10000, 1, 0.5), 1,
-                                          SF_FORMAT_WAV | format);
+        const std::string in =
+            WriteSound("wide.wav", Noise(10000, 1, 0.5), 1, SF_FORMAT_WAV | format);
         ASSERT_EQ(0, Run({in, Path("wide-out.wav")})) << err_.str();
         const Sound result = ReadSound(Path("wide-out.wav"));
         EXPECT_EQ(SF_FORMAT_WAV | format, result.info.format);
@@ -121,8 +122,8 @@ TEST_F(RendererTest, WideIntegersRunInDoublePrecisionAndKeepTheirFormat) {
 }
 
 TEST_F(RendererTest, TailLengthAndBlockSizeDoNotChangeTheSound) {
-    const std::string in = WriteSound("in.wav", Noise(5000, 2, 0.5), 2,
-                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const std::string in =
+        WriteSound("in.wav", Noise(5000, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_EQ(0, Run({in, Path("a.wav"), "--block", "1"}));
     ASSERT_EQ(0, Run({in, Path("b.wav"), "--block", "4096"}));
     const Sound a = ReadSound(Path("a.wav")), b = ReadSound(Path("b.wav"));
@@ -153,8 +154,8 @@ TEST_F(RendererTest, BypassPassesTheInputThrough) {
 }
 
 TEST_F(RendererTest, ReportsPeaksInDecibels) {
-    const std::string in = WriteSound("p.wav", Impulse(2000, 2, 10, 0.5), 2,
-                                      SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const std::string in =
+        WriteSound("p.wav", Impulse(2000, 2, 10, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     ASSERT_EQ(0, Run({in, Path("p-out.wav"), "--set", "Reverb Mute=1", "--set", "E.R. Mute=1"}));
     EXPECT_NE(std::string::npos, out_.str().find("peaks: in L -6.0 dBFS, in R -6.0 dBFS; "
                                                  "out L -6.0 dBFS, out R -6.0 dBFS"))
@@ -163,8 +164,8 @@ TEST_F(RendererTest, ReportsPeaksInDecibels) {
 }
 
 TEST_F(RendererTest, BadInputGetsOneLineAndNoOutputFile) {
-    const std::string good = WriteSound("good.wav", Noise(100, 2, 0.5), 2,
-                                        SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::string good =
+        WriteSound("good.wav", Noise(100, 2, 0.5), 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     const std::string out = Path("out.wav");
     ExpectCleanFailure(Run({Path("missing.wav"), out}), 1, "cannot read", out);
 

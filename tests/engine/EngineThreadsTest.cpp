@@ -53,16 +53,30 @@ TEST(EngineThreads, StreamingEditorAndHostMeetSafely) {
                 if (engine->GetClipRight(k) > 1) engine->SetClipRight(k, 1);
             }
             switch (generator() % 8) {
-                case 0: engine->Undo(); break;
-                case 1: engine->SelectSetup(static_cast<int>(generator() % 2)); break;
-                case 2: engine->CopySetup(0, 1); break;
-                case 3: engine->Recalculate(); break;
-                case 4: engine->SetBypass(static_cast<int>(generator() % 2)); break;
+                case 0:
+                    engine->Undo();
+                    break;
+                case 1:
+                    engine->SelectSetup(static_cast<int>(generator() % 2));
+                    break;
+                case 2:
+                    engine->CopySetup(0, 1);
+                    break;
+                case 3:
+                    engine->Recalculate();
+                    break;
+                case 4:
+                    engine->SetBypass(static_cast<int>(generator() % 2));
+                    break;
                 case 5:
                     if (engine->QueryParamsChanged() == S_OK) engine->SetParamsChanged(FALSE);
                     break;
-                case 6: engine->EndCapture(); break;
-                default: engine->SetTail(static_cast<int>(generator() % 2), FALSE); break;
+                case 6:
+                    engine->EndCapture();
+                    break;
+                default:
+                    engine->SetTail(static_cast<int>(generator() % 2), FALSE);
+                    break;
             }
         }
         engine->SetBypass(0);
@@ -72,8 +86,12 @@ TEST(EngineThreads, StreamingEditorAndHostMeetSafely) {
         std::mt19937 generator(3);
         while (!stop) {
             switch (generator() % 3) {
-                case 0: engine->ApplyPreset(generator() % kBuiltinPresetCount); break;
-                case 1: engine->SetStereo(static_cast<int>(generator() % 2), FALSE); break;
+                case 0:
+                    engine->ApplyPreset(generator() % kBuiltinPresetCount);
+                    break;
+                case 1:
+                    engine->SetStereo(static_cast<int>(generator() % 2), FALSE);
+                    break;
                 default: {
                     SetupBlock block;
                     engine->GetAllParams(&block);

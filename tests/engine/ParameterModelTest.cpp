@@ -13,12 +13,11 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-
 TEST(ParameterTable, RecordsCarryLabelsTypesAndNeutralValues) {
-    const float neutral[kParamCount] = {0.8574822f, 0.01878564f, 0.1620370f, 0.0f, 0.4949495f,
-                                        1.0f,       0.2857143f,  0.2405063f, 0.07035176f,
-                                        0.1620370f, 0.8574822f,  0.7743468f, 0.5724466f,
-                                        0.5f,       0.0f,        0.0f,       0.0f, 0.0f};
+    const float neutral[kParamCount] = {
+        0.8574822f, 0.01878564f, 0.1620370f,  0.0f,       0.4949495f, 1.0f,
+        0.2857143f, 0.2405063f,  0.07035176f, 0.1620370f, 0.8574822f, 0.7743468f,
+        0.5724466f, 0.5f,        0.0f,        0.0f,       0.0f,       0.0f};
     for (int i = 0; i < kParamCount; ++i) {
         SCOPED_TRACE(kParameters[i].label);
         const MP_PARAMINFO& info = kParamRecords[i].info;
@@ -115,8 +114,8 @@ TEST(Setters, NotifyOpensOneCaptureAndReportsEveryValue) {
 
     engine->SetDecay(20, TRUE);
     engine->SetDecay(21, TRUE);
-    EXPECT_EQ((Log{"SetParam 8 0.0954774", "Begin 8", "Changed 8 0.0954774",
-                   "SetParam 8 0.100503", "Changed 8 0.100503"}),
+    EXPECT_EQ((Log{"SetParam 8 0.0954774", "Begin 8", "Changed 8 0.0954774", "SetParam 8 0.100503",
+                   "Changed 8 0.100503"}),
               automation->TakeLog());
 
     // Another parameter ends the open capture first.
@@ -139,9 +138,8 @@ TEST(Setters, MultiCaptureKeepsSeveralOpenUntilReleased) {
     engine->SetHighDamping(60, TRUE);
     engine->SetHighCut(51, TRUE);
     Log log = automation->TakeLog();
-    EXPECT_EQ((Log{"SetParam 2 0.208333", "Begin 2", "Changed 2 0.208333",
-                   "SetParam 9 0.25463", "Begin 9", "Changed 9 0.25463", "SetParam 2 0.212963",
-                   "Changed 2 0.212963"}),
+    EXPECT_EQ((Log{"SetParam 2 0.208333", "Begin 2", "Changed 2 0.208333", "SetParam 9 0.25463",
+                   "Begin 9", "Changed 9 0.25463", "SetParam 2 0.212963", "Changed 2 0.212963"}),
               log);
 
     // While multi-capture is on, EndCapture leaves the captures open.

@@ -111,8 +111,7 @@ TEST(Mix, WidthZeroPutsTheSameWetSignalOnBothSides) {
     engine.Run(kModeDiscontinuity, input, &out);
     const double dry = DbToGain(-60, kSilenceTenthsDb);
     for (size_t f = 0; f < 8192; ++f) {
-        ASSERT_NEAR(out[2 * f] - input[2 * f] * dry, out[2 * f + 1] - input[2 * f + 1] * dry,
-                    1e-15)
+        ASSERT_NEAR(out[2 * f] - input[2 * f] * dry, out[2 * f + 1] - input[2 * f + 1] * dry, 1e-15)
             << f;
     }
 }

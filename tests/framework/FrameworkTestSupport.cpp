@@ -143,8 +143,7 @@ void WineParserChain::Connect() {
     ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(parser_.Get(), PINDIR_OUTPUT).Get(),
                                          PinOf(transform_, PINDIR_INPUT).Get(), nullptr));
     ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(transform_, PINDIR_OUTPUT).Get(),
-                                         PinOf(grabberFilter_.Get(), PINDIR_INPUT).Get(),
-                                         nullptr));
+                                         PinOf(grabberFilter_.Get(), PINDIR_INPUT).Get(), nullptr));
     ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(grabberFilter_.Get(), PINDIR_OUTPUT).Get(),
                                          PinOf(renderer_.Get(), PINDIR_INPUT).Get(), nullptr));
 
@@ -156,8 +155,8 @@ void WineParserChain::Connect() {
 void WineParserChain::Build(const std::string& wavPath, IBaseFilter* transform,
                             const WCHAR* transformName, ISampleGrabberCB* callback,
                             LONG callbackMethod) {
-    ASSERT_NO_FATAL_FAILURE(AddFilters(wavPath, transform, transformName, callback,
-                                       callbackMethod));
+    ASSERT_NO_FATAL_FAILURE(
+        AddFilters(wavPath, transform, transformName, callback, callbackMethod));
     ASSERT_NO_FATAL_FAILURE(Connect());
 }
 

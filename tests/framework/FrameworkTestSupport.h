@@ -77,8 +77,8 @@ public:
     // Builds the graph: AddFilters puts the five filters in it, Connect joins them in a line,
     // Build does both. Failures are fatal test failures (wrap the calls in
     // ASSERT_NO_FATAL_FAILURE).
-    void AddFilters(const std::string& wavPath, IBaseFilter* transform,
-                    const WCHAR* transformName, ISampleGrabberCB* callback, LONG callbackMethod);
+    void AddFilters(const std::string& wavPath, IBaseFilter* transform, const WCHAR* transformName,
+                    ISampleGrabberCB* callback, LONG callbackMethod);
     void Connect();
     void Build(const std::string& wavPath, IBaseFilter* transform, const WCHAR* transformName,
                ISampleGrabberCB* callback, LONG callbackMethod);

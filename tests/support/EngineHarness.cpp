@@ -12,20 +12,24 @@ EngineHarness::EngineHarness(DWORD rate, WORD inputChannels, AutomationFactory c
         CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, 64, 2, rate));
 }
 
-EngineHarness::~EngineHarness() { engine_->Release(); }
+EngineHarness::~EngineHarness() {
+    engine_->Release();
+}
 
-HRESULT EngineHarness::Start() { return engine_->StartStreaming(); }
+HRESULT EngineHarness::Start() {
+    return engine_->StartStreaming();
+}
 
-HRESULT EngineHarness::Run(int mode, const std::vector<double>& input,
-                           std::vector<double>* output, DWORD outputFrames) {
+HRESULT EngineHarness::Run(int mode, const std::vector<double>& input, std::vector<double>* output,
+                           DWORD outputFrames) {
     DWORD inFrames = static_cast<DWORD>(input.size() / inputChannels_);
     if (outputFrames == 0) outputFrames = mode == kModeTail ? 4096 : inFrames;
     std::vector<double> block(2 * static_cast<size_t>(outputFrames));
     DWORD outFrames = outputFrames;
-    HRESULT hr = mode == kModeTail
-                     ? engine_->ProcessFloat64(mode, nullptr, nullptr, block.data(), &outFrames)
-                     : engine_->ProcessFloat64(mode, input.data(), &inFrames, block.data(),
-                                               &outFrames);
+    HRESULT hr =
+        mode == kModeTail
+            ? engine_->ProcessFloat64(mode, nullptr, nullptr, block.data(), &outFrames)
+            : engine_->ProcessFloat64(mode, input.data(), &inFrames, block.data(), &outFrames);
     if (SUCCEEDED(hr)) output->insert(output->end(), block.begin(), block.begin() + 2 * outFrames);
     return hr;
 }

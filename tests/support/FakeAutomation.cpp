@@ -13,13 +13,17 @@ HRESULT FakeAutomation::Create(IEngineAutomation** out, IHqPlugInProp* owner) {
     return S_OK;
 }
 
-FakeAutomation* FakeAutomation::Last() { return lastMade; }
+FakeAutomation* FakeAutomation::Last() {
+    return lastMade;
+}
 
 FakeAutomation::FakeAutomation(IHqPlugInProp* owner) : owner_(owner) {
     for (int i = 0; i < kParamCount; ++i) values_[i] = kParamRecords[i].info.mpdNeutralValue;
 }
 
-void FakeAutomation::Log(const std::string& line) { log_.push_back(line); }
+void FakeAutomation::Log(const std::string& line) {
+    log_.push_back(line);
+}
 
 std::vector<std::string> FakeAutomation::TakeLog() {
     std::vector<std::string> taken;
@@ -27,7 +31,9 @@ std::vector<std::string> FakeAutomation::TakeLog() {
     return taken;
 }
 
-void FakeAutomation::HostSetsValue(int index, float normalised) { values_[index] = normalised; }
+void FakeAutomation::HostSetsValue(int index, float normalised) {
+    values_[index] = normalised;
+}
 
 HRESULT FakeAutomation::QueryInterface(REFIID /*riid*/, void** ppv) {
     if (ppv == nullptr) return E_POINTER;
@@ -35,7 +41,9 @@ HRESULT FakeAutomation::QueryInterface(REFIID /*riid*/, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG FakeAutomation::AddRef() { return ++references_; }
+ULONG FakeAutomation::AddRef() {
+    return ++references_;
+}
 
 ULONG FakeAutomation::Release() {
     const ULONG left = --references_;
@@ -62,9 +70,15 @@ HRESULT FakeAutomation::SetParam(DWORD index, MP_DATA value) {
     return S_OK;
 }
 
-HRESULT FakeAutomation::AddEnvelope(DWORD, DWORD, MP_ENVELOPE_SEGMENT*) { return E_NOTIMPL; }
-HRESULT FakeAutomation::FlushEnvelope(DWORD, REFERENCE_TIME, REFERENCE_TIME) { return E_NOTIMPL; }
-HRESULT FakeAutomation::SetTimeFormat(GUID, DWORD) { return E_NOTIMPL; }
+HRESULT FakeAutomation::AddEnvelope(DWORD, DWORD, MP_ENVELOPE_SEGMENT*) {
+    return E_NOTIMPL;
+}
+HRESULT FakeAutomation::FlushEnvelope(DWORD, REFERENCE_TIME, REFERENCE_TIME) {
+    return E_NOTIMPL;
+}
+HRESULT FakeAutomation::SetTimeFormat(GUID, DWORD) {
+    return E_NOTIMPL;
+}
 
 HRESULT FakeAutomation::TestAndClearChanged() {
     if (!changed_) return S_FALSE;

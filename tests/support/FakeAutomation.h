@@ -35,8 +35,7 @@ public:
     IMediaParamsUICallback* CaptureRelay() override { return this; }
 
     HRESULT STDMETHODCALLTYPE ParamsBeginCapture(DWORD* indexes, DWORD count) override;
-    HRESULT STDMETHODCALLTYPE ParamsChanged(DWORD* indexes, DWORD count,
-                                            MP_DATA* values) override;
+    HRESULT STDMETHODCALLTYPE ParamsChanged(DWORD* indexes, DWORD count, MP_DATA* values) override;
     HRESULT STDMETHODCALLTYPE ParamsEndCapture(DWORD* indexes, DWORD count) override;
 
 private:

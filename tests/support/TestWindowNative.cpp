@@ -4,7 +4,9 @@
 
 TestWindow::TestWindow() : window_(NativeCreateWindow()) {}
 
-TestWindow::~TestWindow() { Destroy(); }
+TestWindow::~TestWindow() {
+    Destroy();
+}
 
 void TestWindow::Destroy() {
     if (window_ != nullptr) NativeDestroyWindow(window_);

@@ -5,7 +5,9 @@ TestWindow::TestWindow()
     : window_(CreateWindowExA(0, "STATIC", "qv test window", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleA(nullptr), nullptr)) {}
 
-TestWindow::~TestWindow() { Destroy(); }
+TestWindow::~TestWindow() {
+    Destroy();
+}
 
 void TestWindow::Destroy() {
     if (window_ != nullptr) DestroyWindow(window_);

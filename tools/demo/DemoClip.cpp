@@ -104,9 +104,9 @@ std::vector<double> GenerateDemoClip(int sampleRate) {
     const bool kickSteps[16] = {1, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0};
     const bool snareSteps[16] = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 1};
     // A minor-pentatonic line, one note per eighth on some steps (Hz, 0 = rest).
-    const double line[kSteps] = {220.0, 0, 261.6, 0, 293.7, 0, 0,     329.6, 0, 0, 392.0,
-                                 0,     0, 329.6, 0,     293.7, 220.0, 0, 261.6, 0, 293.7, 0,
-                                 0,     392.0, 0, 0, 440.0, 0, 392.0, 0, 0,     0};
+    const double line[kSteps] = {220.0, 0, 261.6, 0,     293.7, 0,     0, 329.6, 0, 0, 392.0, 0, 0,
+                                 329.6, 0, 293.7, 220.0, 0,     261.6, 0, 293.7, 0, 0, 392.0, 0, 0,
+                                 440.0, 0, 392.0, 0,     0,     0};
     for (int step = 0; step < kSteps; ++step) {
         const double t = step * kStepSeconds;
         if (kickSteps[step % 16]) Kick(canvas, t);
