@@ -15,6 +15,7 @@
 
 #include "cli/ParameterSettings.h"
 #include "cli/ProgressBar.h"
+#include "engine/SampleConversion.h"
 
 namespace {
 
@@ -59,24 +60,18 @@ bool PathOf(int format, SamplePath* path, WORD* bits, std::string* name) {
 }
 
 // Reads and writes blocks of one sample path. 16-bit samples go through 32-bit float exactly
-// as the filter converts them: s / 32768 in, trunc(v x 32768) clamped to 16 bits out.
+// as the filter converts them (SampleConversion.h).
 class Int16Io {
 public:
     using Sample = float;
     explicit Int16Io(std::uint32_t frames) : in_(2 * frames), out_(2 * frames) {}
     sf_count_t Read(SNDFILE* file, Sample* samples, sf_count_t frames, int channels) {
         const sf_count_t got = sf_readf_short(file, in_.data(), frames);
-        for (sf_count_t i = 0; i < got * channels; ++i) {
-            samples[i] = static_cast<float>(in_[i] / 32768.0);
-        }
+        Int16ToFloat(in_.data(), samples, static_cast<std::size_t>(got * channels));
         return got;
     }
     sf_count_t Write(SNDFILE* file, const Sample* samples, sf_count_t frames) {
-        for (sf_count_t i = 0; i < 2 * frames; ++i) {
-            const double scaled = std::trunc(samples[i] * 32768.0);
-            out_[i] = static_cast<short>(
-                scaled > 32767.0 ? 32767.0 : (scaled < -32768.0 ? -32768.0 : scaled));
-        }
+        FloatToInt16(samples, out_.data(), static_cast<std::size_t>(2 * frames));
         return sf_writef_short(file, out_.data(), frames);
     }
 

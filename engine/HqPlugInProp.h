@@ -3,11 +3,9 @@
 // interface's binary contract.
 #pragma once
 
+#include "engine/Identifiers.h"
 #include "engine/SetupBlock.h"
 #include "platform/Platform.h"
-
-inline constexpr IID IID_IHqPlugInProp = {
-    0x5A7D2C91, 0x4E3B, 0x4F80, {0x9C, 0x16, 0xD2, 0xE8, 0x4B, 0x07, 0xA3, 0xC5}};
 
 // Undo kinds other than control identifiers.
 constexpr int kUndoCommand = -2;

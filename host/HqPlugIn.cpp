@@ -3,13 +3,12 @@
 // the host's interfaces to the engine.
 #include "host/HqPlugIn.h"
 
-#include <algorithm>
-#include <cmath>
 #include <new>
 
+#include "engine/SampleConversion.h"
 #include "host/CountedMediaParams.h"
-#include "host/HqPlugInIds.h"
 #include "host/HqPlugInInputPin.h"
+#include "host/HqPlugInNames.h"
 #include "host/HqPlugInSetup.h"
 
 namespace {
@@ -34,12 +33,6 @@ public:
 private:
     float* data_;  // owned
 };
-
-// An engine output value as a 16-bit sample: trunc(v x 32768) clamped to the 16-bit range.
-short ToInt16(float value) {
-    const double scaled = std::trunc(value * 32768.0);
-    return static_cast<short>(scaled > 32767.0 ? 32767.0 : (scaled < -32768.0 ? -32768.0 : scaled));
-}
 
 // Owns one reference on a media sample.
 class SampleHolder {
@@ -256,16 +249,12 @@ HRESULT CHqPlugIn::ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYT
         HeapFloats inFloats(inCount);
         HeapFloats outFloats(size_t{OutputFormat.nChannels} * *outFrames);
         if (inFloats.Get() == nullptr || outFloats.Get() == nullptr) return E_OUTOFMEMORY;
-        const auto* inSamples = reinterpret_cast<const short*>(in);
-        for (size_t i = 0; i < inCount; ++i) {
-            inFloats.Get()[i] = static_cast<float>(inSamples[i] / 32768.0);
-        }
+        Int16ToFloat(reinterpret_cast<const short*>(in), inFloats.Get(), inCount);
         const HRESULT hr = ProcessFloat32(mode, in != nullptr ? inFloats.Get() : nullptr, inFrames,
                                           outFloats.Get(), outFrames);
         if (SUCCEEDED(hr)) {
-            auto* outSamples = reinterpret_cast<short*>(out);
-            const size_t outCount = size_t{OutputFormat.nChannels} * *outFrames;
-            for (size_t i = 0; i < outCount; ++i) outSamples[i] = ToInt16(outFloats.Get()[i]);
+            FloatToInt16(outFloats.Get(), reinterpret_cast<short*>(out),
+                         size_t{OutputFormat.nChannels} * *outFrames);
         }
         return hr;
     }

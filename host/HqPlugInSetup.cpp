@@ -1,7 +1,7 @@
 // The reverb filter's setup record (see HqPlugInSetup.h).
 #include "host/HqPlugInSetup.h"
 
-#include "host/HqPlugInIds.h"
+#include "host/HqPlugInNames.h"
 
 namespace {
 

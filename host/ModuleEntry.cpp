@@ -8,7 +8,7 @@
 #include "framework/Module.h"
 #include "framework/Registration.h"
 #include "host/HqPlugIn.h"
-#include "host/HqPlugInIds.h"
+#include "host/HqPlugInNames.h"
 #include "host/HqPlugInSetup.h"
 #include "ui/page/HqPlugInPropPage.h"
 

@@ -13,17 +13,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/Identifiers.h"
 #include "platform/Platform.h"
 #include "presets/PresetArray.h"
 
 inline constexpr char kPresetFileName[] = "qvDavezoDU.ini";
 inline constexpr char kPresetPluginName[] = "qv:Reverb";
-// The identity of this filter's preset files, and of files that may be imported but are not
-// loaded at start.
-inline constexpr char kFilterClassKeyPath[] =
-    "SOFTWARE\\Classes\\CLSID\\{6B1E2F40-3C7A-4D95-9E21-7A5C0D84B3F1}";
-inline constexpr char kAlternativeClassKeyPath[] =
-    "SOFTWARE\\Classes\\CLSID\\{3F8B5D21-7C14-4E6A-B2D9-51A0E7C48B36}";
 
 // Sent to the page window: wParam is the address of a record's data pointer (char**); the page
 // stores there a new kDataLineSize string from new[] holding the current data line.

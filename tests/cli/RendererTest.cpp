@@ -4,6 +4,7 @@
 #include <fstream>
 #include <functional>
 
+#include "engine/SampleConversion.h"
 #include "engine/StandaloneReverb.h"
 #include "tests/cli/RendererFixture.h"
 #include "tests/support/EngineHarness.h"
@@ -63,11 +64,10 @@ TEST_F(RendererTest, SixteenBitGoesThroughFloatAsTheFilterConvertsIt) {
 
         const Sound source = ReadSound(in);
         std::vector<float> asFloat;
-        for (short s : source.shorts) asFloat.push_back(static_cast<float>(s / 32768.0));
+        for (short s : source.shorts) asFloat.push_back(Int16ToFloat(s));
         std::vector<short> expected;
         for (float v : EngineRender(asFloat, channels, 1000, Loud)) {
-            const double scaled = std::trunc(v * 32768.0);
-            expected.push_back(static_cast<short>(std::clamp(scaled, -32768.0, 32767.0)));
+            expected.push_back(FloatToInt16(v));
         }
         const Sound result = ReadSound(out);
         EXPECT_EQ(2, result.info.channels);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "engine/SampleConversion.h"
 #include "tests/support/EngineHarness.h"
 
 namespace {
@@ -370,6 +371,18 @@ TEST(Sound, SilenceAfterSoundStaysClearOfDenormals) {
             ASSERT_NE(FP_SUBNORMAL, std::fpclassify(m.data[k])) << i << ' ' << k;
         }
     }
+}
+
+// 16-bit samples in as s / 32768, out truncated toward zero and clamped.
+TEST(SampleConversion, SixteenBitSamplesInAndOut) {
+    EXPECT_EQ(-1.0f, Int16ToFloat(-32768));
+    EXPECT_EQ(0.5f, Int16ToFloat(16384));
+    EXPECT_EQ(1.0f / 32768, Int16ToFloat(1));
+    const std::pair<float, short> kOut[] = {
+        {0.5f, 16384}, {-0.50001f, -16384}, {0.99999f, 32767}, {-0.00001f, 0},
+        {1.0f, 32767}, {1.5f, 32767},       {-1.0f, -32768},   {-1.5f, -32768},
+    };
+    for (const auto& [value, sample] : kOut) EXPECT_EQ(sample, FloatToInt16(value)) << value;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "framework/ComPtr.h"
 #include "host/HqPlugIn.h"
-#include "host/HqPlugInIds.h"
+#include "host/HqPlugInNames.h"
 #include "platform/Platform.h"
 #include "tests/framework/FrameworkTestSupport.h"
 

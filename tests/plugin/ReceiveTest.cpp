@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "engine/HqPlugInProp.h"
 #include "engine/ParameterTable.h"
+#include "engine/SampleConversion.h"
 #include "tests/plugin/LocalChain.h"
 #include "tests/plugin/ReferenceChain.h"
 
@@ -285,7 +285,7 @@ TEST_F(Receive, SixteenBitSamplesAreConvertedAndClamped) {
     for (int i = 0; i < kFrames; ++i) {
         short value = 0;
         std::memcpy(&value, loud.data() + 2 * i, 2);
-        const auto converted = static_cast<float>(value / 32768.0);
+        const float converted = Int16ToFloat(value);
         std::memcpy(in.data() + 4 * i, &converted, 4);
     }
     std::vector<BYTE> expected;
@@ -297,11 +297,9 @@ TEST_F(Receive, SixteenBitSamplesAreConvertedAndClamped) {
         std::memcpy(&value, expected.data() + 4 * i, 4);
         short got = 0;
         std::memcpy(&got, out.data() + 2 * i, 2);
-        const double scaled = std::trunc(static_cast<double>(value) * 32768.0);
-        const short want =
-            scaled >= 32767.0 ? 32767 : (scaled <= -32768.0 ? -32768 : static_cast<short>(scaled));
-        if (scaled > 32767.0) ++clippedHigh;
-        if (scaled < -32768.0) ++clippedLow;
+        const short want = FloatToInt16(value);
+        if (value >= 1.0f) ++clippedHigh;
+        if (value * 32768.0 <= -32769.0) ++clippedLow;
         if (want != got) {
             ADD_FAILURE() << "sample " << i << ": " << got << " instead of " << want;
             break;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/SampleConversion.h"
+
 namespace {
 
 constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
@@ -16,11 +18,6 @@ std::vector<T> Elements(const BYTE* bytes, std::size_t count) {
     std::vector<T> elements(count);
     if (count != 0) std::memcpy(elements.data(), bytes, count * sizeof(T));
     return elements;
-}
-
-short ToInt16(float value) {
-    const double scaled = std::trunc(static_cast<double>(value) * 32768.0);
-    return static_cast<short>(std::clamp(scaled, -32768.0, 32767.0));
 }
 
 }  // namespace
@@ -66,14 +63,12 @@ HRESULT ReferenceChain::Process(int mode, const BYTE* in, DWORD* inFrames, BYTE*
     if (input_.wFormatTag == WAVE_FORMAT_PCM) {
         std::vector<float> inFloats(inCount);
         const std::vector<short> samples = Elements<short>(in, inCount);
-        for (std::size_t i = 0; i < inCount; ++i) {
-            inFloats[i] = static_cast<float>(samples[i] / 32768.0);
-        }
+        Int16ToFloat(samples.data(), inFloats.data(), inCount);
         std::vector<float> outFloats(outCount);
         hr = engine_->ProcessFloat32(mode, in != nullptr ? inFloats.data() : nullptr, inFrames,
                                      outFloats.data(), outFrames);
         std::vector<short> converted(std::size_t{2} * *outFrames);
-        for (std::size_t i = 0; i < converted.size(); ++i) converted[i] = ToInt16(outFloats[i]);
+        FloatToInt16(outFloats.data(), converted.data(), converted.size());
         std::memcpy(out, converted.data(), converted.size() * sizeof(short));
     } else if (input_.wBitsPerSample == 32) {
         const std::vector<float> inFloats = Elements<float>(in, inCount);

@@ -101,7 +101,8 @@ std::string HostUsage() {
            "writes what comes out, the tail after the input included, to OUT.\n"
            "\n"
            "  --clsid {CLSID}     the filter to host (default the reverb,\n"
-           "                      {6B1E2F40-3C7A-4D95-9E21-7A5C0D84B3F1})\n"
+           "                      " QV_FILTER_CLSID_TEXT
+           ")\n"
            "  --static-preset N   apply the filter's built-in preset N (IStaticFilterPreset)\n"
            "  --state FILE        load the filter's saved state first (IPersistStream)\n"
            "  --editor            open the filter's editor (its property pages) in the\n"
