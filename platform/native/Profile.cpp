@@ -249,8 +249,13 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     std::size_t eraseBegin = 0, eraseEnd = 0, insertAt = raw.size();
     std::vector<std::string> inserted;
 
+    // Removing what is not there changes nothing, but, as on Windows, a file that did not exist
+    // is left behind empty.
+    auto nothingToRemove = [&] {
+        return read == ReadResult::kMissing && !ReplaceFile(fileName, "") ? FALSE : TRUE;
+    };
     if (key == nullptr) {
-        if (!range.found) return TRUE;
+        if (!range.found) return nothingToRemove();
         eraseBegin = range.header;
         eraseEnd = range.end;
     } else {
@@ -258,7 +263,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         const std::size_t at = range.found ? FindKey(lines, range, keyName) : raw.size();
         const bool keyFound = range.found && at != range.end;
         if (value == nullptr) {
-            if (!keyFound) return TRUE;
+            if (!keyFound) return nothingToRemove();
             eraseBegin = at;
             eraseEnd = at + 1;
         } else if (keyFound) {

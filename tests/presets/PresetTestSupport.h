@@ -37,6 +37,8 @@ std::string BesideTestProgram(const char* name);
 
 bool FileExists(const std::string& path);
 std::string ReadBytes(const std::string& path);
+// Whether the INI functions under test are Wine's (they differ from Windows' in one case).
+bool RunningUnderWine();
 
 // GetPrivateProfileStringA into a buffer of `size` bytes, as a string.
 std::string Profile(const std::string& path, const char* section, const char* key,

@@ -6,3 +6,7 @@ std::string BesideTestProgram(const char* name) {
     char path[4096];
     return ResolvePresetFilePath(kFilterClassKeyPath, name, path, sizeof path) ? path : "";
 }
+
+bool RunningUnderWine() {
+    return false;
+}

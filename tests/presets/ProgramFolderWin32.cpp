@@ -1,4 +1,5 @@
-// The folder of the test program, from the module's own file name.
+// The folder of the test program, from the module's own file name, and whether the platform is
+// Wine.
 #include <cstring>
 
 #include "tests/presets/PresetTestSupport.h"
@@ -10,4 +11,9 @@ std::string BesideTestProgram(const char* name) {
     char* lastBackslash = std::strrchr(path, '\\');
     if (lastBackslash == nullptr) return "";
     return std::string(path, lastBackslash + 1) + name;
+}
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
