@@ -155,6 +155,7 @@ HRESULT CAudioTransform::ApplyPreset(DWORD index) {
     if (index >= kBuiltinPresetCount) return E_INVALIDARG;
     HRESULT hr = SetAllParams(&kBuiltinPresets[index].block);
     if (FAILED(hr)) return hr;
+    // A preset always turns Stereo on; switching it cannot fail.
     SetStereo(1, FALSE);
     return hr;
 }

@@ -7,42 +7,60 @@
 
 #include "engine/AudioTransform.h"
 
+namespace {
+
+constexpr int kClipCounters = 4;
+
+bool IsClipCounter(int k) {
+    return k >= 0 && k < kClipCounters;
+}
+
+}  // namespace
+
 HRESULT CAudioTransform::GetAllParams(SetupBlock* block) {
+    if (block == nullptr) return E_POINTER;
     CAutoLock guard(&lock_);
     *block = live_;
     return S_OK;
 }
 
 HRESULT CAudioTransform::SetAllParams(const SetupBlock* block) {
+    if (block == nullptr) return E_POINTER;
     CAutoLock guard(&lock_);
     // Copied first: the block may be the live block itself.
     const SetupBlock b = *block;
     using namespace SetupWord;
-    SetInput(b.words[kInput], TRUE);
-    SetLowCut(b.words[kLowCut], TRUE);
-    SetPredelay(b.words[kPredelay], TRUE);
-    SetHighCut(b.words[kHighCut], TRUE);
-    SetRoomSize(b.words[kRoomSize], TRUE);
-    SetDiffusion(b.words[kDiffusion], TRUE);
-    SetBassMult(b.words[kBassMult], TRUE);
-    SetCrossover(b.words[kCrossover], TRUE);
-    SetDecay(b.words[kDecay], TRUE);
-    SetReverb(b.words[kReverb], TRUE);
-    SetInputMute(b.words[kInputMute], TRUE);
-    SetDryMute(b.words[kDryMute], TRUE);
-    SetReverbMute(b.words[kReverbMute], TRUE);
-    SetHighDamping(b.words[kHighDamping], TRUE);
-    SetER(b.words[kER], TRUE);
-    SetERMute(b.words[kERMute], TRUE);
-    SetTail(b.words[kTail], TRUE);
-    SetDry(b.words[kDry], TRUE);
-    SetWidth(b.words[kWidth], TRUE);
+    // Every word is applied even after a setter failed; the first failure is reported.
+    HRESULT hr = S_OK;
+    const auto keep = [&hr](HRESULT result) {
+        if (SUCCEEDED(hr)) hr = result;
+    };
+    keep(SetInput(b.words[kInput], TRUE));
+    keep(SetLowCut(b.words[kLowCut], TRUE));
+    keep(SetPredelay(b.words[kPredelay], TRUE));
+    keep(SetHighCut(b.words[kHighCut], TRUE));
+    keep(SetRoomSize(b.words[kRoomSize], TRUE));
+    keep(SetDiffusion(b.words[kDiffusion], TRUE));
+    keep(SetBassMult(b.words[kBassMult], TRUE));
+    keep(SetCrossover(b.words[kCrossover], TRUE));
+    keep(SetDecay(b.words[kDecay], TRUE));
+    keep(SetReverb(b.words[kReverb], TRUE));
+    keep(SetInputMute(b.words[kInputMute], TRUE));
+    keep(SetDryMute(b.words[kDryMute], TRUE));
+    keep(SetReverbMute(b.words[kReverbMute], TRUE));
+    keep(SetHighDamping(b.words[kHighDamping], TRUE));
+    keep(SetER(b.words[kER], TRUE));
+    keep(SetERMute(b.words[kERMute], TRUE));
+    keep(SetTail(b.words[kTail], TRUE));
+    keep(SetDry(b.words[kDry], TRUE));
+    keep(SetWidth(b.words[kWidth], TRUE));
     MarkSettingsChanged();
-    EndCapture();
-    return S_OK;
+    keep(EndCapture());
+    return hr;
 }
 
 HRESULT CAudioTransform::GetWaveFormat(WAVEFORMATEX* format, int which) {
+    if (format == nullptr) return E_POINTER;
     const WAVEFORMATEX* record = which == 0 ? inputFormat_ : (which == 1 ? outputFormat_ : nullptr);
     if (record == nullptr) return VFW_E_NOT_CONNECTED;
     std::memcpy(format, record, sizeof(WAVEFORMATEX));
@@ -50,6 +68,8 @@ HRESULT CAudioTransform::GetWaveFormat(WAVEFORMATEX* format, int which) {
 }
 
 HRESULT CAudioTransform::SetNotifyWindow(HWND window, int commandId) {
+    // A null window would hold a slot that reads as free.
+    if (window == nullptr && commandId != 0) return E_INVALIDARG;
     CAutoLock guard(&lock_);
     auto holding = std::find_if(std::begin(notifySlots_), std::end(notifySlots_),
                                 [window](const NotifySlot& s) { return s.window == window; });
@@ -81,6 +101,7 @@ HRESULT CAudioTransform::SetTail(int value, BOOL /*notify*/) {
 }
 
 HRESULT CAudioTransform::GetStereo(int* value) {
+    if (value == nullptr) return E_POINTER;
     *value = stereo_.load(std::memory_order_relaxed);
     return S_OK;
 }
@@ -120,6 +141,8 @@ HRESULT CAudioTransform::EndCapture() {
         return S_OK;
     }
     IMediaParamsUICallback* relay = automation_->CaptureRelay();
+    // Every open capture is ended even when the host's callback refuses one: the editor has
+    // let go of all of them.
     for (int k = 0; k < captureCount_; ++k) {
         DWORD one = static_cast<DWORD>(captureList_[k]);
         relay->ParamsEndCapture(&one, 1);
@@ -135,25 +158,29 @@ HRESULT CAudioTransform::SetCaptureMode(BOOL hold, BOOL multi) {
     return S_OK;
 }
 
+// A counter outside 0 to 3 reads as 0 and cannot be written.
 int CAudioTransform::GetClipLeft(int k) {
-    return clipLeft_[k].load(std::memory_order_relaxed);
+    return IsClipCounter(k) ? clipLeft_[k].load(std::memory_order_relaxed) : 0;
 }
 
 HRESULT CAudioTransform::SetClipLeft(int k, int value) {
+    if (!IsClipCounter(k)) return E_INVALIDARG;
     clipLeft_[k].store(value, std::memory_order_relaxed);
     return S_OK;
 }
 
 int CAudioTransform::GetClipRight(int k) {
-    return clipRight_[k].load(std::memory_order_relaxed);
+    return IsClipCounter(k) ? clipRight_[k].load(std::memory_order_relaxed) : 0;
 }
 
 HRESULT CAudioTransform::SetClipRight(int k, int value) {
+    if (!IsClipCounter(k)) return E_INVALIDARG;
     clipRight_[k].store(value, std::memory_order_relaxed);
     return S_OK;
 }
 
 void CAudioTransform::GetMeters(double meters[4]) {
+    if (meters == nullptr) return;  // nothing to answer with: the method returns no HRESULT
     for (int k = 0; k < 4; ++k) meters[k] = meters_[k].load(std::memory_order_relaxed);
     metersRead_.store(1, std::memory_order_relaxed);
 }
@@ -182,13 +209,14 @@ int CAudioTransform::GetSetup() {
 }
 
 HRESULT CAudioTransform::SelectSetup(int index) {
+    if (index != 0 && index != 1) return E_INVALIDARG;
     CAutoLock guard(&lock_);
     if (index == liveSetup_) return S_OK;
     liveSetup_ = index;
     const SetupBlock previous = live_;
-    SetAllParams(&stored_);
+    const HRESULT hr = SetAllParams(&stored_);
     stored_ = previous;
-    return S_OK;
+    return hr;
 }
 
 HRESULT CAudioTransform::CopySetup(int from, int to) {
@@ -197,7 +225,7 @@ HRESULT CAudioTransform::CopySetup(int from, int to) {
         stored_ = live_;
     } else if (from == 1 && to == 0) {
         StoreLiveBlock(stored_);
-        SetAllParams(&live_);
+        return SetAllParams(&live_);
     }
     return S_OK;
 }
@@ -217,17 +245,18 @@ HRESULT CAudioTransform::SaveUndo(int kind) {
 
 HRESULT CAudioTransform::Undo() {
     CAutoLock guard(&lock_);
+    HRESULT hr = S_OK;
     if (undoKind_ == kUndoStereoToggle) {
         // Toggles back whatever the toggle after the snapshot did.
-        SetStereo(live_.words[SetupWord::kStereo] == 0 ? 1 : 0, TRUE);
+        hr = SetStereo(live_.words[SetupWord::kStereo] == 0 ? 1 : 0, TRUE);
     } else {
         const SetupBlock previous = live_;
         StoreLiveBlock(undo_);
         undo_ = previous;
-        SetAllParams(&live_);
+        hr = SetAllParams(&live_);
     }
     MarkSettingsChanged();
-    return S_OK;
+    return hr;
 }
 
 HRESULT CAudioTransform::QueryParamsChanged() {

@@ -58,6 +58,7 @@ void CAudioTransform::MarkSettingsChanged() {
 }
 
 HRESULT CAudioTransform::GetWord(int word, int* value) const {
+    if (value == nullptr) return E_POINTER;
     *value = LoadLive(word);
     return S_OK;
 }

@@ -98,6 +98,8 @@ HRESULT CAudioTransform::Load(IStream* stream) {
     }
 
     hr = SetAllParams(&block);
+    // The Stereo switch follows the state whatever became of the other words; it cannot
+    // fail for any value.
     SetStereo(block.words[SetupWord::kStereo], FALSE);
     if (FAILED(hr)) return hr;
     NotifyEditors(kNoticeStateLoaded);

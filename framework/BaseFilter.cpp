@@ -74,7 +74,8 @@ HRESULT STDMETHODCALLTYPE CBaseFilter::Pause() {
             if (pin == nullptr || !pin->IsConnected()) continue;
             const HRESULT hr = pin->Active();
             if (FAILED(hr)) {
-                // Stay stopped: the pins activated so far go back to inactive.
+                // Stay stopped: the pins activated so far go back to inactive. Their answers
+                // cannot change the failure reported.
                 while (n-- > 0) {
                     CBasePin* active = GetPin(n);
                     if (active != nullptr && active->IsConnected()) active->Inactive();

@@ -82,6 +82,8 @@ HRESULT STDMETHODCALLTYPE CBaseInputPin::Receive(IMediaSample* sample) {
     }
     if (typeChanged && CheckMediaType(&changed) != S_OK) {
         // End the stream downstream first: once the error is set, EndOfStream is refused.
+        // Neither that nor the event (which has no graph to go to outside one) can change
+        // what the sample is answered.
         EndOfStream();
         runTimeError_ = true;
         filter_->NotifyEvent(EC_ERRORABORT, VFW_E_TYPE_NOT_ACCEPTED, 0);
@@ -93,6 +95,7 @@ HRESULT STDMETHODCALLTYPE CBaseInputPin::Receive(IMediaSample* sample) {
 HRESULT STDMETHODCALLTYPE CBaseInputPin::ReceiveMultiple(IMediaSample** samples, LONG count,
                                                          LONG* processed) {
     if (samples == nullptr || processed == nullptr) return E_POINTER;
+    if (count < 0) return E_INVALIDARG;
     *processed = 0;
     HRESULT hr = S_OK;
     while (*processed < count) {

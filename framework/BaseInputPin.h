@@ -30,7 +30,7 @@ public:
     // CheckMediaType or the stream ends with EC_ERRORABORT and VFW_E_INVALIDMEDIATYPE).
     // Derived pins call it first and process the sample when it returns S_OK.
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
-    // Receive for each sample until one does not return S_OK.
+    // Receive for each sample until one does not return S_OK; E_INVALIDARG for a negative count.
     HRESULT STDMETHODCALLTYPE ReceiveMultiple(IMediaSample** samples, LONG count,
                                               LONG* processed) override;
     // S_OK: Receive may block.

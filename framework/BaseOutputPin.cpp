@@ -30,6 +30,7 @@ HRESULT CBaseOutputPin::CheckConnect(IPin* pin) {
 
 HRESULT CBaseOutputPin::BreakConnect() {
     if (allocator_) {
+        // The allocator is let go whatever it answers: the connection is over.
         allocator_->Decommit();
         allocator_.Reset();
     }
@@ -56,6 +57,7 @@ HRESULT CBaseOutputPin::DecideAllocator(IMemInputPin* pin, IMemAllocator** alloc
 
     // What the downstream pin asks for is only the starting point of DecideBufferSize.
     auto requirements = [pin] {
+        // A pin without requirements answers E_NOTIMPL and leaves the zeros.
         ALLOCATOR_PROPERTIES props = {};
         pin->GetAllocatorRequirements(&props);
         if (props.cbAlign == 0) props.cbAlign = 1;

@@ -56,6 +56,7 @@ HRESULT CBasePin::AgreeMediaType(IPin* receivePin, const CMediaType* partial) {
         ComPtr<IEnumMediaTypes> types;
         const HRESULT hr =
             side == 0 ? receivePin->EnumMediaTypes(types.Put()) : EnumMediaTypes(types.Put());
+        // A pin that cannot enumerate its types simply offers none.
         if (FAILED(hr) || !types) continue;
         if (SUCCEEDED(TryMediaTypes(receivePin, partial, types.Get(), &failure))) return S_OK;
     }
@@ -84,6 +85,8 @@ HRESULT CBasePin::TryMediaTypes(IPin* receivePin, const CMediaType* partial, IEn
 }
 
 HRESULT CBasePin::AttemptConnection(IPin* receivePin, const CMediaType* type) {
+    // On every failure below the attempt is undone and the failure that ended it returned;
+    // what undoing it answers cannot change that answer.
     HRESULT hr = CheckConnect(receivePin);
     if (FAILED(hr)) {
         BreakConnect();
@@ -116,6 +119,7 @@ HRESULT STDMETHODCALLTYPE CBasePin::ReceiveConnection(IPin* connector, const AM_
     CMediaType offered;
     if (FAILED(offered.Set(*type))) return E_OUTOFMEMORY;
 
+    // As in AttemptConnection, undoing a failed attempt cannot change the answer.
     HRESULT hr = CheckConnect(connector);
     if (FAILED(hr)) {
         BreakConnect();
@@ -204,7 +208,8 @@ HRESULT STDMETHODCALLTYPE CBasePin::EnumMediaTypes(IEnumMediaTypes** types) {
     return CEnumMediaTypes::Create(this, types);
 }
 
-HRESULT STDMETHODCALLTYPE CBasePin::QueryInternalConnections(IPin**, ULONG*) {
+HRESULT STDMETHODCALLTYPE CBasePin::QueryInternalConnections(IPin**, ULONG* count) {
+    if (count == nullptr) return E_POINTER;
     return E_NOTIMPL;
 }
 

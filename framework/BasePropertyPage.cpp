@@ -54,13 +54,13 @@ HRESULT STDMETHODCALLTYPE CBasePropertyPage::Activate(HWND parent, LPCRECT rect,
                                             &DialogProc, reinterpret_cast<LPARAM>(this));
     if (created == nullptr) return E_OUTOFMEMORY;
     window_ = created;
-    const HRESULT hr = OnActivate();
+    HRESULT hr = OnActivate();
+    if (SUCCEEDED(hr)) hr = Move(rect);
     if (FAILED(hr)) {
         DestroyWindow(window_);
         window_ = nullptr;
         return hr;
     }
-    Move(rect);
     return Show(SW_SHOWNORMAL);
 }
 
@@ -153,7 +153,8 @@ HRESULT STDMETHODCALLTYPE CBasePropertyPage::Help(LPCOLESTR) {
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE CBasePropertyPage::TranslateAccelerator(MSG*) {
+HRESULT STDMETHODCALLTYPE CBasePropertyPage::TranslateAccelerator(MSG* message) {
+    if (message == nullptr) return E_POINTER;
     return E_NOTIMPL;
 }
 

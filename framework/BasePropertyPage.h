@@ -41,7 +41,7 @@ public:
     HRESULT STDMETHODCALLTYPE IsPageDirty() override;
     // E_UNEXPECTED without an object; when dirty, OnApplyChanges clears the flag on success.
     HRESULT STDMETHODCALLTYPE Apply() override;
-    // E_NOTIMPL.
+    // E_NOTIMPL (TranslateAccelerator: E_POINTER for a null message first).
     HRESULT STDMETHODCALLTYPE Help(LPCOLESTR helpFolder) override;
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message) override;
 

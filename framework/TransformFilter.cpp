@@ -49,19 +49,24 @@ bool CTransformFilter::OutputConnected() const {
 HRESULT STDMETHODCALLTYPE CTransformFilter::Stop() {
     CAutoLock lock(&filterLock_);
     if (IsStopped()) return S_OK;
+    // The filter stops whatever the pins answer; the first failure is reported.
+    HRESULT hr = S_OK;
+    const auto keep = [&hr](HRESULT result) {
+        if (SUCCEEDED(hr)) hr = result;
+    };
     if (!InputConnected() || !OutputConnected()) {
         // Streaming never started (Pause only marked the state).
-        if (InputConnected()) inputPin_->Inactive();
+        if (InputConnected()) keep(inputPin_->Inactive());
         state_ = State_Stopped;
         eosDelivered_ = false;
-        return S_OK;
+        return hr;
     }
     // An upstream thread waiting for an input buffer returns once the allocator is
     // decommitted; a sample in progress finishes before the receive lock is ours.
-    inputPin_->Inactive();
+    keep(inputPin_->Inactive());
     CAutoLock receiving(&receiveLock_);
-    outputPin_->Inactive();
-    const HRESULT hr = StopStreaming();
+    keep(outputPin_->Inactive());
+    keep(StopStreaming());
     state_ = State_Stopped;
     eosDelivered_ = false;
     return hr;
@@ -72,6 +77,7 @@ HRESULT STDMETHODCALLTYPE CTransformFilter::Pause() {
     HRESULT hr = S_OK;
     if (!InputConnected()) {
         // Nothing will ever arrive: tell downstream at once so that the graph can complete.
+        // A downstream pin that refuses it (not paused yet) is no reason to refuse the pause.
         if (OutputConnected() && !eosDelivered_) {
             outputPin_->DeliverEndOfStream();
             eosDelivered_ = true;
@@ -88,6 +94,7 @@ HRESULT STDMETHODCALLTYPE CTransformFilter::Pause() {
         if (SUCCEEDED(hr)) {
             hr = CBaseFilter::Pause();
             if (FAILED(hr) && starting) {
+                // Undone; the failure to report is the pins'.
                 CAutoLock receiving(&receiveLock_);
                 StopStreaming();
             }
@@ -142,6 +149,7 @@ HRESULT CTransformFilter::InitializeOutputSample(IMediaSample* sample, IMediaSam
                                                sampleSkipped_ ? AM_GBF_PREVFRAMESKIPPED : 0);
     if (FAILED(hr)) return hr;
 
+    // A fresh buffer takes these properties; none of the setters fails for it.
     buffer->SetTime(hasStart ? &start : nullptr, hasStop ? &stop : nullptr);
     buffer->SetSyncPoint(sample->IsSyncPoint() == S_OK);
     buffer->SetDiscontinuity(sample->IsDiscontinuity() == S_OK || sampleSkipped_);

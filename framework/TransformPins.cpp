@@ -69,8 +69,9 @@ HRESULT CTransformInputPin::CheckConnect(IPin* pin) {
 }
 
 HRESULT CTransformInputPin::BreakConnect() {
-    transformFilter_->BreakConnect(PINDIR_INPUT);
-    return CBaseInputPin::BreakConnect();
+    const HRESULT hr = transformFilter_->BreakConnect(PINDIR_INPUT);
+    const HRESULT base = CBaseInputPin::BreakConnect();
+    return FAILED(hr) ? hr : base;
 }
 
 HRESULT CTransformInputPin::CompleteConnect(IPin* receivePin) {
@@ -117,8 +118,9 @@ HRESULT CTransformOutputPin::CheckConnect(IPin* pin) {
 }
 
 HRESULT CTransformOutputPin::BreakConnect() {
-    transformFilter_->BreakConnect(PINDIR_OUTPUT);
-    return CBaseOutputPin::BreakConnect();
+    const HRESULT hr = transformFilter_->BreakConnect(PINDIR_OUTPUT);
+    const HRESULT base = CBaseOutputPin::BreakConnect();
+    return FAILED(hr) ? hr : base;
 }
 
 HRESULT CTransformOutputPin::CompleteConnect(IPin* receivePin) {

@@ -131,8 +131,8 @@ HRESULT CHqPlugIn::Transform(IMediaSample*, IMediaSample*) {
 }
 
 HRESULT CHqPlugIn::CheckInputType(const CMediaType* input) {
-    if (input == nullptr || !IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
-        input->bTemporalCompression) {
+    if (input == nullptr) return E_POINTER;
+    if (!IsEqualGUID(input->majortype, MEDIATYPE_Audio) || input->bTemporalCompression) {
         return E_INVALIDARG;
     }
     const WAVEFORMATEX* format = WaveFormatOf(input);
@@ -146,7 +146,8 @@ HRESULT CHqPlugIn::CheckInputType(const CMediaType* input) {
 }
 
 HRESULT CHqPlugIn::CheckTransform(const CMediaType* input, const CMediaType* output) {
-    if (input == nullptr || output == nullptr || !IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
+    if (input == nullptr || output == nullptr) return E_POINTER;
+    if (!IsEqualGUID(input->majortype, MEDIATYPE_Audio) ||
         !IsEqualGUID(output->majortype, MEDIATYPE_Audio) || input->bTemporalCompression ||
         output->bTemporalCompression) {
         return E_INVALIDARG;
@@ -185,10 +186,10 @@ HRESULT CHqPlugIn::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTI
 }
 
 HRESULT CHqPlugIn::GetMediaType(int position, CMediaType* type) {
+    if (type == nullptr) return E_POINTER;
     if (!InputConnected()) return E_UNEXPECTED;
     if (position < 0) return E_INVALIDARG;
     if (position > 0) return VFW_S_NO_MORE_ITEMS;
-    if (type == nullptr) return E_POINTER;
     if (FAILED(type->Set(inputPin_->CurrentMediaType()))) return E_OUTOFMEMORY;
     return DeriveStereoType(type);
 }
@@ -213,7 +214,8 @@ HRESULT CHqPlugIn::StopStreaming() {
 }
 
 HRESULT CHqPlugIn::SetMediaType(PIN_DIRECTION direction, const CMediaType* type) {
-    const WAVEFORMATEX* given = type != nullptr ? WaveFormatOf(type) : nullptr;
+    if (type == nullptr) return E_POINTER;
+    const WAVEFORMATEX* given = WaveFormatOf(type);
     if (given == nullptr) return E_INVALIDARG;
     WAVEFORMATEX& record = direction == PINDIR_INPUT ? InputFormat : OutputFormat;
     record.wFormatTag = given->wFormatTag;
@@ -223,7 +225,8 @@ HRESULT CHqPlugIn::SetMediaType(PIN_DIRECTION direction, const CMediaType* type)
     record.wBitsPerSample = given->wBitsPerSample;
     record.nAvgBytesPerSec = (given->wBitsPerSample / 8) * given->nChannels * given->nSamplesPerSec;
     record.cbSize = 0;
-    CTransformFilter::SetMediaType(direction, type);
+    const HRESULT hr = CTransformFilter::SetMediaType(direction, type);
+    if (FAILED(hr)) return hr;
     const int which = direction == PINDIR_INPUT ? 0 : 1;
     SetFormatRecord(which, &record);
     NotifyEditors(which);
@@ -267,14 +270,19 @@ HRESULT CHqPlugIn::ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYT
 }
 
 HRESULT CHqPlugIn::Receive(IMediaSample* sample) {
+    if (sample == nullptr) return E_POINTER;
+    long inBytes = sample->GetActualDataLength();
+    BYTE* in = nullptr;
+    HRESULT hr = sample->GetPointer(&in);
+    if (FAILED(hr)) return hr;
     REFERENCE_TIME start = 0, stop = 0;
     const HRESULT timeResult = sample->GetTime(&start, &stop);
     const bool timed = SUCCEEDED(timeResult);
     const bool hasStop = timeResult == S_OK;
 
     SampleHolder out;
-    HRESULT hr = outputPin_->GetDeliveryBuffer(out.Put(), timed ? &start : nullptr,
-                                               timed ? &stop : nullptr, 0);
+    hr = outputPin_->GetDeliveryBuffer(out.Put(), timed ? &start : nullptr, timed ? &stop : nullptr,
+                                       0);
     if (FAILED(hr)) return hr;
 
     int mode = sample->IsDiscontinuity() == S_OK ? kModeDiscontinuity : kModeContinue;
@@ -282,9 +290,11 @@ HRESULT CHqPlugIn::Receive(IMediaSample* sample) {
     if (mode == kModeDiscontinuity && (timeResult == S_OK || timeResult == VFW_S_NO_STOP_TIME)) {
         SamplePosition = start * static_cast<std::int64_t>(InputFormat.nSamplesPerSec) / 10000000;
     }
-    // Automation moves once per input sample, at its first frame.
+    // Automation moves once per input sample, at its first frame. Whether any envelope holds
+    // segments (its answer) does not matter here.
     if (CMediaParams* params = MediaParams()) params->UpdateToSamplePosition(SamplePosition);
 
+    // A fresh buffer takes these properties; none of the setters fails for it.
     out.Get()->SetTime(timed ? &start : nullptr, hasStop ? &stop : nullptr);
     out.Get()->SetSyncPoint(sample->IsSyncPoint() == S_OK);
     out.Get()->SetDiscontinuity(mode == kModeDiscontinuity);
@@ -293,19 +303,19 @@ HRESULT CHqPlugIn::Receive(IMediaSample* sample) {
         out.Get()->SetMediaTime(&mediaStart, &mediaStop);
     }
 
-    long inBytes = sample->GetActualDataLength();
-    BYTE* in = nullptr;
-    sample->GetPointer(&in);
     if (CheckOutputFormat(&InputFormat, &OutputFormat) != 0) {
         CMediaType stereo;
-        if (SUCCEEDED(GetMediaType(0, &stereo))) out.Get()->SetMediaType(&stereo);
+        hr = GetMediaType(0, &stereo);
+        if (SUCCEEDED(hr)) hr = out.Get()->SetMediaType(&stereo);
+        if (FAILED(hr)) return hr;
     }
 
     const long inAlign = InputFormat.nBlockAlign;
     const long outAlign = OutputFormat.nBlockAlign;
     for (;;) {
         BYTE* outData = nullptr;
-        out.Get()->GetPointer(&outData);
+        hr = out.Get()->GetPointer(&outData);
+        if (FAILED(hr)) break;
         DWORD outFrames = static_cast<DWORD>(out.Get()->GetSize() / outAlign);
         DWORD inFrames = static_cast<DWORD>(inBytes / inAlign);
         hr = ProcessBuffers(mode, in, &inFrames, outData, &outFrames);
@@ -314,8 +324,8 @@ HRESULT CHqPlugIn::Receive(IMediaSample* sample) {
         SamplePosition += inFrames;
         if (FAILED(hr)) break;
 
-        out.Get()->SetActualDataLength(outBytes);
-        hr = outputPin_->Deliver(out.Get());
+        hr = out.Get()->SetActualDataLength(outBytes);
+        if (SUCCEEDED(hr)) hr = outputPin_->Deliver(out.Get());
         if (FAILED(hr)) break;
         // Done when the input is used up; a partial frame at its end is dropped.
         if (inBytes - usedBytes < inAlign) break;
@@ -339,14 +349,14 @@ HRESULT CHqPlugIn::EndOfStream() {
         HRESULT hr = outputPin_->GetDeliveryBuffer(out.Put(), nullptr, nullptr, 0);
         if (FAILED(hr)) return hr;
         BYTE* outData = nullptr;
-        out.Get()->GetPointer(&outData);
         DWORD outFrames = static_cast<DWORD>(out.Get()->GetSize() / outAlign);
-        hr = ProcessBuffers(kModeTail, nullptr, nullptr, outData, &outFrames);
+        hr = out.Get()->GetPointer(&outData);
+        if (SUCCEEDED(hr)) hr = ProcessBuffers(kModeTail, nullptr, nullptr, outData, &outFrames);
         const long outBytes = outAlign * static_cast<long>(outFrames);
         if (hr == S_FALSE) {  // the tail is finished
             if (outBytes != 0) {
-                out.Get()->SetActualDataLength(outBytes);
-                failure = outputPin_->Deliver(out.Get());
+                failure = out.Get()->SetActualDataLength(outBytes);
+                if (SUCCEEDED(failure)) failure = outputPin_->Deliver(out.Get());
                 if (SUCCEEDED(failure)) failure = S_OK;
             }
             break;
@@ -355,8 +365,8 @@ HRESULT CHqPlugIn::EndOfStream() {
             failure = hr;
             break;
         }
-        out.Get()->SetActualDataLength(outBytes);
-        hr = outputPin_->Deliver(out.Get());
+        hr = out.Get()->SetActualDataLength(outBytes);
+        if (SUCCEEDED(hr)) hr = outputPin_->Deliver(out.Get());
         if (FAILED(hr)) {
             failure = hr;
             break;

@@ -265,6 +265,8 @@ HRESULT CMediaParams::ParamsBeginCapture(DWORD* indexes, DWORD count) {
 
 HRESULT CMediaParams::ParamsChanged(DWORD* indexes, DWORD count, MP_DATA* values) {
     if (count != 0 && (indexes == nullptr || values == nullptr)) return E_POINTER;
+    // The entries before a bad index are set, as a host that sent them expects; the bad one
+    // is answered at once and the host's callback hears of none of them.
     HRESULT hr = S_OK;
     for (DWORD k = 0; k < count; ++k) {
         hr = SetParam(indexes[k], values[k]);

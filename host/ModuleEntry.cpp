@@ -117,6 +117,8 @@ STDAPI DllRegisterServer() {
 STDAPI DllUnregisterServer() {
     const HRESULT hr = RegisterFactoryTemplates(kTemplates, ModuleInstance(), false);
     if (hr == S_OK) {
+        // Best effort, as writing them: the key exists only for the filter, and a key that
+        // is not there is what unregistering wants.
         for (const CFactoryTemplate& entry : kTemplates) DeleteOlderFilterKey(*entry.clsid);
     }
     return hr;

@@ -3,14 +3,17 @@
 // array that cannot grow.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 #include "host/ParamEnvelope.h"
 
 namespace {
 
 constexpr REFERENCE_TIME kSecond = 10000000;
+constexpr REFERENCE_TIME kEarliest = std::numeric_limits<REFERENCE_TIME>::min();
+constexpr REFERENCE_TIME kLatest = std::numeric_limits<REFERENCE_TIME>::max();
 constexpr double k44k = 44100 / 10000000.0;  // frames per 100 ns
 constexpr double k48k = 48000 / 10000000.0;
 
@@ -19,315 +22,220 @@ MP_ENVELOPE_SEGMENT Segment(REFERENCE_TIME start, REFERENCE_TIME end, float from
     return MP_ENVELOPE_SEGMENT{start, end, from, to, curve, flags};
 }
 
-// A float parameter (Decay) unless told otherwise.
-class Envelope : public ::testing::Test {
-protected:
-    void SetUp() override { envelope.Initialise(kParamRecords[Param::kDecay]); }
-
-    HRESULT Add(MP_ENVELOPE_SEGMENT s, double factor = k44k) {
-        return envelope.AddSegments(1, &s, factor);
-    }
+// The envelope of a float parameter (Decay) unless told otherwise.
+struct Envelope : CParamEnvelope {
+    explicit Envelope(int index = Param::kDecay) { Initialise(kParamRecords[index]); }
+    HRESULT Add(MP_ENVELOPE_SEGMENT s, double factor = k44k) { return AddSegments(1, &s, factor); }
     float At(REFERENCE_TIME t) {
-        EXPECT_EQ(S_OK, envelope.Evaluate(t));
-        return envelope.CurrentValue();
+        EXPECT_EQ(S_OK, Evaluate(t));
+        return CurrentValue();
     }
-
-    CParamEnvelope envelope;
+    std::vector<REFERENCE_TIME> Starts() const {
+        std::vector<REFERENCE_TIME> starts;
+        for (const MP_ENVELOPE_SEGMENT& s : Segments()) starts.push_back(s.rtStart);
+        return starts;
+    }
 };
 
-TEST_F(Envelope, StartsWithTheNeutralValueAsOverride) {
-    EXPECT_FLOAT_EQ(0.07035176f, envelope.CurrentValue());
-    EXPECT_TRUE(envelope.OverrideSet());
-    EXPECT_FALSE(envelope.Captured());
-    EXPECT_EQ(S_FALSE, envelope.Evaluate(kSecond));  // no segments: nothing moves
-    EXPECT_EQ(0, envelope.LastTime());
-    EXPECT_FLOAT_EQ(0.07035176f, envelope.CurrentValue());
-}
-
-TEST_F(Envelope, CurvesAtTheirEndsAndMidpoint) {
-    struct Case {
+TEST(ParamEnvelope, CurvesFromStartToEnd) {
+    // p, p squared, 1 - (1 - p) squared and the raised half-sine at p = 0, 1/4, 1/2 and 1.
+    const struct {
         MP_CURVE_TYPE curve;
-        float start, middle, end;
-    };
-    const Case cases[] = {{MP_CURVE_JUMP, 0.0f, 0.0f, 0.0f},
-                          {MP_CURVE_LINEAR, 0.0f, 0.5f, 1.0f},
-                          {MP_CURVE_SQUARE, 0.0f, 0.25f, 1.0f},
-                          {MP_CURVE_INVSQUARE, 0.0f, 0.75f, 1.0f},
-                          {MP_CURVE_SINE, 0.0f, 0.5f, 1.0f},
-                          {static_cast<MP_CURVE_TYPE>(0x40), 0.0f, 0.5f, 1.0f}};  // as sine
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.curve));
-        CParamEnvelope e;
-        e.Initialise(kParamRecords[Param::kDecay]);
-        MP_ENVELOPE_SEGMENT s = Segment(0, kSecond, 0.0f, 1.0f, c.curve);
-        ASSERT_EQ(S_OK, e.AddSegments(1, &s, k44k));
-        for (auto [t, expected] : {std::pair{REFERENCE_TIME{0}, c.start},
-                                   std::pair{kSecond / 2, c.middle}, std::pair{kSecond, c.end}}) {
-            EXPECT_EQ(S_OK, e.Evaluate(t));
-            EXPECT_NEAR(expected, e.CurrentValue(), 1e-7) << t;
+        float values[4];
+    } cases[] = {{MP_CURVE_JUMP, {0.0f, 0.0f, 0.0f, 0.0f}},
+                 {MP_CURVE_LINEAR, {0.0f, 0.25f, 0.5f, 1.0f}},
+                 {MP_CURVE_SQUARE, {0.0f, 0.0625f, 0.25f, 1.0f}},
+                 {MP_CURVE_INVSQUARE, {0.0f, 0.4375f, 0.75f, 1.0f}},
+                 {MP_CURVE_SINE, {0.0f, 0.14644661f, 0.5f, 1.0f}},
+                 {static_cast<MP_CURVE_TYPE>(0x40), {0.0f, 0.14644661f, 0.5f, 1.0f}}};
+    const REFERENCE_TIME times[] = {0, kSecond / 4, kSecond / 2, kSecond};
+    for (const auto& c : cases) {
+        Envelope e;
+        ASSERT_EQ(S_OK, e.Add(Segment(0, kSecond, 0.0f, 1.0f, c.curve)));
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_NEAR(c.values[k], e.At(times[k]), 1e-7) << c.curve << " at " << times[k];
         }
     }
-    // A quarter of the way along, the curves part: p, p squared, 1 - (1 - p) squared and the
-    // raised half-sine.
-    const float quarter[] = {0.25f, 0.0625f, 0.4375f, 0.14644661f};
-    const MP_CURVE_TYPE curves[] = {MP_CURVE_LINEAR, MP_CURVE_SQUARE, MP_CURVE_INVSQUARE,
-                                    MP_CURVE_SINE};
-    for (int k = 0; k < 4; ++k) {
-        CParamEnvelope e;
-        e.Initialise(kParamRecords[Param::kDecay]);
-        MP_ENVELOPE_SEGMENT s = Segment(0, kSecond, 0.0f, 1.0f, curves[k]);
-        e.AddSegments(1, &s, k44k);
-        e.Evaluate(kSecond / 4);
-        EXPECT_NEAR(quarter[k], e.CurrentValue(), 1e-7) << k;
-    }
-}
-
-TEST_F(Envelope, FallingSegmentsAndATwoStateParameter) {
-    Add(Segment(0, kSecond, 0.8f, 0.2f, MP_CURVE_SQUARE));
-    EXPECT_NEAR(0.8f - 0.6f * 0.25f, At(kSecond / 2), 1e-6);
+    Envelope falling;
+    falling.Add(Segment(0, kSecond, 0.8f, 0.2f, MP_CURVE_SQUARE));
+    EXPECT_NEAR(0.8f - 0.6f * 0.25f, falling.At(kSecond / 2), 1e-6);
 
     // A switch maps both ends to 0 or 1 first, then moves between them.
-    CParamEnvelope mute;
-    mute.Initialise(kParamRecords[Param::kDryMute]);
-    EXPECT_EQ(0.0f, mute.ToInternal(0.4999f));
-    EXPECT_EQ(1.0f, mute.ToInternal(0.5f));
-    MP_ENVELOPE_SEGMENT s = Segment(0, kSecond, 0.3f, 0.8f);
-    mute.AddSegments(1, &s, k44k);
-    mute.Evaluate(0);
-    EXPECT_EQ(0.0f, mute.CurrentValue());
-    mute.Evaluate(kSecond / 4);
-    EXPECT_EQ(0.25f, mute.CurrentValue());
-    mute.Evaluate(kSecond);
-    EXPECT_EQ(1.0f, mute.CurrentValue());
+    Envelope mute(Param::kDryMute);
+    EXPECT_EQ(std::pair(0.0f, 1.0f), std::pair(mute.ToInternal(0.4999f), mute.ToInternal(0.5f)));
+    mute.Add(Segment(0, kSecond, 0.3f, 0.8f));
+    EXPECT_EQ((std::vector<float>{0.0f, 0.25f, 1.0f}),
+              (std::vector<float>{mute.At(0), mute.At(kSecond / 4), mute.At(kSecond)}));
+
+    // Host values outside the range are taken at the nearer end.
+    Envelope e;
+    e.Add(Segment(0, kSecond, -3.0f, 7.0f));
+    EXPECT_EQ(std::pair(0.0f, 1.0f), std::pair(e.At(0), e.At(kSecond)));
+    for (float v : {-0.25f, std::numeric_limits<float>::quiet_NaN()}) {
+        e.SetValue(v);
+        EXPECT_EQ(0.0f, e.CurrentValue()) << v;
+    }
+    e.SetValue(1.5f);
+    EXPECT_EQ(1.0f, e.CurrentValue());
 }
 
-TEST_F(Envelope, GapsHoldTheEndValueOfTheSegmentBefore) {
-    Add(Segment(1 * kSecond, 2 * kSecond, 0.2f, 0.6f));
-    Add(Segment(3 * kSecond, 4 * kSecond, 0.9f, 0.1f));
-    // Before the first segment the override stays in force.
-    EXPECT_FLOAT_EQ(0.07035176f, At(kSecond / 2));
-    EXPECT_TRUE(envelope.OverrideSet());
-    EXPECT_FLOAT_EQ(0.6f, At(2 * kSecond));  // the end itself belongs to the segment
-    EXPECT_FLOAT_EQ(0.6f, At(2 * kSecond + 1));
-    EXPECT_FLOAT_EQ(0.6f, At(2 * kSecond + kSecond / 2));
-    EXPECT_FLOAT_EQ(0.9f, At(3 * kSecond));
-    EXPECT_FLOAT_EQ(0.1f, At(10 * kSecond));
-    EXPECT_EQ(10 * kSecond, envelope.LastTime());
-    // Going back in time re-enters the first segment.
-    EXPECT_FLOAT_EQ(0.4f, At(1 * kSecond + kSecond / 2));
-}
-
-TEST_F(Envelope, AZeroLengthSegmentYieldsItsEndValueExceptAJump) {
-    Add(Segment(kSecond, kSecond, 0.2f, 0.8f, MP_CURVE_LINEAR));
-    EXPECT_FLOAT_EQ(0.8f, At(kSecond));
-    EXPECT_FLOAT_EQ(0.8f, At(kSecond + 1));
-
-    CParamEnvelope jump;
-    jump.Initialise(kParamRecords[Param::kDecay]);
-    MP_ENVELOPE_SEGMENT s = Segment(kSecond, kSecond, 0.2f, 0.8f, MP_CURVE_JUMP);
-    jump.AddSegments(1, &s, k44k);
-    jump.Evaluate(kSecond);
-    EXPECT_FLOAT_EQ(0.2f, jump.CurrentValue());
-    jump.Evaluate(kSecond + 1);
-    EXPECT_FLOAT_EQ(0.8f, jump.CurrentValue());
-}
-
-TEST_F(Envelope, OverrideGivesWayToSegmentsAndIsCarriedToTheirEnd) {
-    EXPECT_EQ(S_OK, envelope.SetValue(0.4f));
-    EXPECT_FLOAT_EQ(0.4f, envelope.CurrentValue());
-    Add(Segment(kSecond, 2 * kSecond, 0.0f, 1.0f));
-    EXPECT_FLOAT_EQ(0.4f, At(kSecond / 2));            // not yet in the segment
-    EXPECT_FLOAT_EQ(0.5f, At(kSecond + kSecond / 2));  // entered: the segment wins
-    EXPECT_FALSE(envelope.OverrideSet());
-    EXPECT_FLOAT_EQ(1.0f, At(3 * kSecond));  // after it: its end value
-
-    // A value set inside the segment holds until the segment ends, then the first evaluation
-    // after the end carries it to the end value.
-    CParamEnvelope e;
-    e.Initialise(kParamRecords[Param::kDecay]);
-    MP_ENVELOPE_SEGMENT s = Segment(kSecond, 2 * kSecond, 0.0f, 1.0f);
-    e.AddSegments(1, &s, k44k);
-    e.Evaluate(kSecond + kSecond / 2);
-    e.SetValue(0.3f);
-    EXPECT_FLOAT_EQ(0.3f, e.CurrentValue());
-    e.Evaluate(2 * kSecond + 1);
+TEST(ParamEnvelope, GapsHoldTheEndValueAndAZeroLengthSegmentItsEnd) {
+    Envelope e;
+    EXPECT_FLOAT_EQ(0.07035176f, e.CurrentValue());  // the neutral value, as override
+    EXPECT_EQ(S_FALSE, e.Evaluate(kSecond));         // no segments: nothing moves
+    EXPECT_EQ(0, e.LastTime());
+    e.Add(Segment(1 * kSecond, 2 * kSecond, 0.2f, 0.6f));
+    e.Add(Segment(3 * kSecond, 4 * kSecond, 0.9f, 0.1f));
+    EXPECT_FLOAT_EQ(0.07035176f, e.At(kSecond / 2));  // before the first: the override
     EXPECT_TRUE(e.OverrideSet());
-    EXPECT_FLOAT_EQ(1.0f, e.CurrentValue());
+    // The end belongs to the segment; after it, and in a gap, its end value holds.
+    const REFERENCE_TIME times[] = {2 * kSecond, 2 * kSecond + 1, 3 * kSecond - 1,
+                                    3 * kSecond, 10 * kSecond,    kSecond + kSecond / 2};
+    const float values[] = {0.6f, 0.6f, 0.6f, 0.9f, 0.1f, 0.4f};
+    for (int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ(values[k], e.At(times[k])) << times[k];
+    EXPECT_EQ(kSecond + kSecond / 2, e.LastTime());
 
-    // Set after the first evaluation past the end: no carry, the set value holds.
+    for (auto [curve, atStart] : {std::pair{MP_CURVE_LINEAR, 0.8f}, {MP_CURVE_JUMP, 0.2f}}) {
+        Envelope instant;
+        instant.Add(Segment(kSecond, kSecond, 0.2f, 0.8f, curve));
+        EXPECT_FLOAT_EQ(atStart, instant.At(kSecond));
+        EXPECT_FLOAT_EQ(0.8f, instant.At(kSecond + 1));
+    }
+}
+
+TEST(ParamEnvelope, OverrideGivesWayToSegmentsAndCaptureKeepsIt) {
+    Envelope e;
+    EXPECT_EQ(S_OK, e.SetValue(0.4f));
+    e.Add(Segment(kSecond, 2 * kSecond, 0.0f, 1.0f));
+    EXPECT_FLOAT_EQ(0.4f, e.At(kSecond / 2));            // not yet in the segment
+    EXPECT_FLOAT_EQ(0.5f, e.At(kSecond + kSecond / 2));  // entered: the segment wins
+    EXPECT_FALSE(e.OverrideSet());
+    // Set inside the segment: it holds until the segment ends, then the first evaluation
+    // after the end carries it to the end value; set later, it holds.
     e.SetValue(0.3f);
-    e.Evaluate(3 * kSecond);
     EXPECT_FLOAT_EQ(0.3f, e.CurrentValue());
+    EXPECT_FLOAT_EQ(1.0f, e.At(2 * kSecond + 1));
+    EXPECT_TRUE(e.OverrideSet());
+    e.SetValue(0.3f);
+    EXPECT_FLOAT_EQ(0.3f, e.At(3 * kSecond));
+
+    Envelope captured;
+    captured.Add(Segment(0, 2 * kSecond, 0.0f, 1.0f));
+    captured.BeginCapture();
+    captured.SetValue(0.7f);
+    EXPECT_FLOAT_EQ(0.7f, captured.At(kSecond));
+    EXPECT_FALSE(captured.OverrideSet());             // dropped, but the capture keeps it
+    EXPECT_FLOAT_EQ(0.7f, captured.At(3 * kSecond));  // no carry while captured
+    captured.EndCapture();
+    EXPECT_FLOAT_EQ(1.0f, captured.CurrentValue());
+    EXPECT_FLOAT_EQ(0.25f, captured.At(kSecond / 2));
 }
 
-TEST_F(Envelope, ACapturedParameterKeepsItsOverrideInsideSegments) {
-    Add(Segment(0, 2 * kSecond, 0.0f, 1.0f));
-    envelope.BeginCapture();
-    envelope.SetValue(0.7f);
-    EXPECT_FLOAT_EQ(0.7f, At(kSecond));
-    EXPECT_FALSE(envelope.OverrideSet());    // dropped, but the capture keeps it in force
-    EXPECT_FLOAT_EQ(0.7f, At(3 * kSecond));  // no carry while captured
-    envelope.EndCapture();
-    EXPECT_FLOAT_EQ(1.0f, envelope.CurrentValue());
-    EXPECT_FLOAT_EQ(0.25f, At(kSecond / 2));
-}
-
-TEST_F(Envelope, HostValuesOutsideTheRangeAreTakenAtTheNearerEnd) {
-    envelope.SetValue(1.5f);
-    EXPECT_EQ(1.0f, envelope.CurrentValue());
-    envelope.SetValue(-0.25f);
-    EXPECT_EQ(0.0f, envelope.CurrentValue());
-    envelope.SetValue(std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ(0.0f, envelope.CurrentValue());
-    Add(Segment(0, kSecond, -3.0f, 7.0f));
-    EXPECT_EQ(0.0f, At(0));
-    EXPECT_EQ(1.0f, At(kSecond));
-}
-
-TEST_F(Envelope, TimesSnapToWholeFramesAndAreWrittenBack) {
-    struct Case {
+TEST(ParamEnvelope, TimesSnapToWholeFramesAndAreWrittenBack) {
+    const struct {
         double factor;
         REFERENCE_TIME given, snapped;
+    } cases[] = {
+        {k48k, 1000100, 1000000},
+        {k48k, 2000050, 2000000},
+        {k48k, 209, 208},
+        {k48k, 208, 0},  // still frame 0: a written-back time can lose a frame
+        {k44k, 1000000, 1000000},
+        {k44k, 226, 0},
+        {k44k, 227, 227},
+        {k44k, 500, 454},
+        {k44k, -500, -453},  // frame -2, rounded toward zero on the way back
+        {k48k, kLatest, kLatest},
+        {k48k, kEarliest, kEarliest},
     };
-    const Case cases[] = {
-        {k48k, 1000100, 1000000},  // frame 4800
-        {k48k, 2000050, 2000000},  // frame 9600
-        {k48k, 209, 208},          // frame 1 starts at 208.33
-        {k48k, 208, 0},            // still frame 0: a written-back time can lose a frame
-        {k44k, 1000000, 1000000},  // frame 4410
-        {k44k, 226, 0},            // frame 0
-        {k44k, 227, 227},          // frame 1 at 226.76
-        {k44k, 500, 454},          // frame 2 at 453.51
-        {k44k, -500, -453},        // frame -2, rounded toward zero on the way back
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.given);
-        EXPECT_EQ(c.snapped, CParamEnvelope::SnapToFrame(c.given, c.factor));
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.snapped, CParamEnvelope::SnapToFrame(c.given, c.factor)) << c.given;
     }
-
+    Envelope e;
     MP_ENVELOPE_SEGMENT s[2] = {Segment(1000100, 2000050, 0.1f, 0.9f),
                                 Segment(3000001, 3000001, 0.2f, 0.2f)};
-    ASSERT_EQ(S_OK, envelope.AddSegments(2, s, k48k));
-    EXPECT_EQ(1000000, s[0].rtStart);
-    EXPECT_EQ(2000000, s[0].rtEnd);
-    EXPECT_EQ(3000000, s[1].rtStart);
-    EXPECT_EQ(3000000, s[1].rtEnd);
-    const auto held = envelope.Segments();
-    ASSERT_EQ(2u, held.size());
-    EXPECT_EQ(1000000, held[0].rtStart);
-    EXPECT_EQ(0.1f, held[0].valStart);
-    EXPECT_EQ(3000000, held[1].rtEnd);
-
-    // The extremes saturate instead of overflowing.
-    const REFERENCE_TIME latest = std::numeric_limits<REFERENCE_TIME>::max();
-    EXPECT_EQ(latest, CParamEnvelope::SnapToFrame(latest, k48k));
+    ASSERT_EQ(S_OK, e.AddSegments(2, s, k48k));
+    EXPECT_EQ((std::vector<REFERENCE_TIME>{1000000, 2000000, 3000000, 3000000}),
+              (std::vector<REFERENCE_TIME>{s[0].rtStart, s[0].rtEnd, s[1].rtStart, s[1].rtEnd}));
+    EXPECT_EQ(0, std::memcmp(s, e.Segments().data(), sizeof s));
 }
 
-TEST_F(Envelope, SegmentsAreKeptInStartOrder) {
-    MP_ENVELOPE_SEGMENT s[3] = {Segment(3 * kSecond, 4 * kSecond, 0.3f, 0.3f),
-                                Segment(1 * kSecond, 2 * kSecond, 0.1f, 0.1f),
-                                Segment(2 * kSecond, 3 * kSecond, 0.2f, 0.2f)};
-    ASSERT_EQ(S_OK, envelope.AddSegments(3, s, k44k));
-    Add(Segment(0, kSecond, 0.0f, 0.0f));
-    const auto held = envelope.Segments();
-    ASSERT_EQ(4u, held.size());
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(k * kSecond, held[k].rtStart) << k;
-    EXPECT_FLOAT_EQ(0.2f, At(2 * kSecond + 1));
-}
-
-TEST_F(Envelope, DuplicatesAreKeptOnce) {
-    EXPECT_EQ(S_FALSE, envelope.AddSegments(0, nullptr, k44k));
-    Add(Segment(kSecond, 2 * kSecond, 0.1f, 0.9f));
-    Add(Segment(kSecond, 2 * kSecond, 0.1f, 0.9f));
-    EXPECT_EQ(1u, envelope.SegmentCount());
-
-    // Within one call, and after snapping: 1000100 and 1000150 are both frame 4800 at 48 kHz.
-    MP_ENVELOPE_SEGMENT twice[3] = {Segment(1000100, 1500000, 0.5f, 0.5f),
+TEST(ParamEnvelope, SegmentsAreOrderedKeptOnceAndPrunedBehindPlayback) {
+    Envelope e;
+    EXPECT_EQ(S_FALSE, e.AddSegments(0, nullptr, k44k));
+    MP_ENVELOPE_SEGMENT s[4] = {Segment(3 * kSecond, 4 * kSecond, 0.3f, 0.4f),
+                                Segment(1 * kSecond, 2 * kSecond, 0.1f, 0.2f),
+                                Segment(2 * kSecond, 3 * kSecond, 0.2f, 0.3f),
+                                Segment(1 * kSecond, 2 * kSecond, 0.1f, 0.2f)};
+    ASSERT_EQ(S_OK, e.AddSegments(4, s, k44k));
+    e.Add(Segment(0, kSecond, 0.0f, 0.1f));
+    e.Add(Segment(0, kSecond, 0.0f, 0.1f));
+    EXPECT_EQ((std::vector<REFERENCE_TIME>{0, kSecond, 2 * kSecond, 3 * kSecond}), e.Starts());
+    EXPECT_FLOAT_EQ(0.2f, e.At(2 * kSecond + 1));
+    // Duplicates after snapping (both frame 4800 at 48 kHz), but not a different flags word.
+    Envelope twice;
+    MP_ENVELOPE_SEGMENT three[3] = {Segment(1000100, 1500000, 0.5f, 0.5f),
                                     Segment(1000150, 1500000, 0.5f, 0.5f),
                                     Segment(1000100, 1500000, 0.5f, 0.5f, MP_CURVE_LINEAR, 1)};
-    CParamEnvelope e;
-    e.Initialise(kParamRecords[Param::kDecay]);
-    ASSERT_EQ(S_OK, e.AddSegments(3, twice, k48k));
-    EXPECT_EQ(2u, e.SegmentCount());  // the flags word differs in the third
-}
+    ASSERT_EQ(S_OK, twice.AddSegments(3, three, k48k));
+    EXPECT_EQ(2u, twice.SegmentCount());
 
-TEST_F(Envelope, SegmentsBehindPlaybackArePrunedWhenNewOnesLieAhead) {
-    MP_ENVELOPE_SEGMENT s[4] = {Segment(0, kSecond, 0.0f, 0.1f),
-                                Segment(kSecond, 2 * kSecond, 0.1f, 0.2f),
-                                Segment(2 * kSecond, 3 * kSecond, 0.2f, 0.3f),
-                                Segment(3 * kSecond, 4 * kSecond, 0.3f, 0.4f)};
-    ASSERT_EQ(S_OK, envelope.AddSegments(4, s, k44k));
+    // Pruning: only when every new segment lies after the last evaluation, and the current
+    // segment and the one before it stay.
     const REFERENCE_TIME now = 3 * kSecond + kSecond / 2;
-    envelope.Evaluate(now);  // in the fourth segment
-
-    // A new segment that starts at (or before) the last evaluation: nothing is dropped.
-    Add(Segment(now, 5 * kSecond, 0.6f, 0.6f));
-    EXPECT_EQ(5u, envelope.SegmentCount());
-
-    // All new segments ahead: the current segment (now the one that starts at `now`), the
-    // one before it and everything later stay.
-    Add(Segment(6 * kSecond, 7 * kSecond, 0.7f, 0.7f));
-    const auto held = envelope.Segments();
-    ASSERT_EQ(3u, held.size());
-    EXPECT_EQ(3 * kSecond, held[0].rtStart);
-    EXPECT_EQ(now, held[1].rtStart);
-    EXPECT_EQ(6 * kSecond, held[2].rtStart);
-    EXPECT_FLOAT_EQ(0.7f, At(6 * kSecond));
+    e.Evaluate(now);
+    e.Add(Segment(now, 5 * kSecond, 0.6f, 0.6f));
+    EXPECT_EQ(5u, e.SegmentCount());
+    e.Add(Segment(6 * kSecond, 7 * kSecond, 0.7f, 0.7f));
+    EXPECT_EQ((std::vector<REFERENCE_TIME>{3 * kSecond, now, 6 * kSecond}), e.Starts());
+    EXPECT_FLOAT_EQ(0.7f, e.At(6 * kSecond));
 }
 
-TEST_F(Envelope, FlushRemovesOverlappingSegmentsAndKeepsTouchingOnes) {
+TEST(ParamEnvelope, FlushRemovesOverlappingSegmentsAndHoldsTheLastValue) {
+    Envelope e;
     MP_ENVELOPE_SEGMENT s[2] = {Segment(kSecond, 2 * kSecond, 0.0f, 1.0f),
                                 Segment(4 * kSecond, 5 * kSecond, 0.5f, 0.5f)};
-    envelope.AddSegments(2, s, k44k);
-    envelope.Evaluate(kSecond);
-    EXPECT_EQ(S_OK, envelope.Flush(2 * kSecond, 4 * kSecond, k44k));  // touches both
-    EXPECT_EQ(2u, envelope.SegmentCount());
-    EXPECT_EQ(0, envelope.LastTime());
-    envelope.Flush(0, kSecond, k44k);
-    EXPECT_EQ(2u, envelope.SegmentCount());
-    envelope.Flush(kSecond + kSecond / 2, kSecond + kSecond / 2 + 1, k44k);  // inside
-    EXPECT_EQ(1u, envelope.SegmentCount());
-    EXPECT_EQ(4 * kSecond, envelope.Segments()[0].rtStart);
-    envelope.Flush(4 * kSecond, 5 * kSecond, k44k);  // exactly the segment
-    EXPECT_EQ(0u, envelope.SegmentCount());
+    e.AddSegments(2, s, k44k);
+    EXPECT_FLOAT_EQ(0.25f, e.At(kSecond + kSecond / 4));
+    const struct {
+        REFERENCE_TIME start, end;
+        std::size_t left;
+    } flushes[] = {
+        {2 * kSecond, 4 * kSecond, 2},                            // touches both
+        {0, kSecond, 2},                                          // touches the first
+        {kSecond + kSecond / 2, kSecond + kSecond / 2 + 300, 1},  // inside the first
+        {4 * kSecond, 5 * kSecond, 0},                            // exactly the second
+    };
+    for (const auto& f : flushes) {
+        EXPECT_EQ(S_OK, e.Flush(f.start, f.end, k44k));
+        EXPECT_EQ(f.left, e.SegmentCount()) << f.start;
+        EXPECT_EQ(0, e.LastTime());
+    }
+    EXPECT_TRUE(e.OverrideSet());
+    EXPECT_FLOAT_EQ(0.25f, e.CurrentValue());
+    EXPECT_EQ(S_FALSE, e.Evaluate(kSecond));
+    EXPECT_FLOAT_EQ(0.25f, e.CurrentValue());
+    e.Add(Segment(kSecond, 2 * kSecond, 0.0f, 1.0f));
+    EXPECT_EQ(S_OK, e.Flush(kEarliest, kLatest, k44k));
+    EXPECT_EQ(0u, e.SegmentCount());
 }
 
-TEST_F(Envelope, FlushingEverythingHoldsTheLastEvaluatedValue) {
-    Add(Segment(0, kSecond, 0.0f, 1.0f));
-    EXPECT_FLOAT_EQ(0.25f, At(kSecond / 4));
-    const REFERENCE_TIME earliest = std::numeric_limits<REFERENCE_TIME>::min();
-    const REFERENCE_TIME latest = std::numeric_limits<REFERENCE_TIME>::max();
-    EXPECT_EQ(S_OK, envelope.Flush(earliest, latest, k44k));
-    EXPECT_EQ(0u, envelope.SegmentCount());
-    EXPECT_TRUE(envelope.OverrideSet());
-    EXPECT_FLOAT_EQ(0.25f, envelope.CurrentValue());
-    EXPECT_EQ(S_FALSE, envelope.Evaluate(kSecond));
-    EXPECT_FLOAT_EQ(0.25f, envelope.CurrentValue());
-}
-
-TEST_F(Envelope, AnArrayThatCannotGrowKeepsItsContentsAndTheCallersTimes) {
+TEST(ParamEnvelope, AnArrayThatCannotGrowKeepsItsContentsAndTheCallersTimes) {
+    Envelope e;
     MP_ENVELOPE_SEGMENT first[2] = {Segment(1000100, 1500000, 0.1f, 0.2f),
                                     Segment(2000100, 2500000, 0.3f, 0.4f)};
-    ASSERT_EQ(S_OK, envelope.AddSegments(2, first, k48k));
-    envelope.SetSegmentLimit(3);
+    ASSERT_EQ(S_OK, e.AddSegments(2, first, k48k));
+    e.SetSegmentLimit(3);
     MP_ENVELOPE_SEGMENT more[2] = {Segment(3000100, 3500000, 0.5f, 0.6f),
                                    Segment(4000100, 4500000, 0.7f, 0.8f)};
-    EXPECT_EQ(E_OUTOFMEMORY, envelope.AddSegments(2, more, k48k));
+    EXPECT_EQ(E_OUTOFMEMORY, e.AddSegments(2, more, k48k));
     EXPECT_EQ(3000100, more[0].rtStart);  // not written back
-    const auto held = envelope.Segments();
-    ASSERT_EQ(2u, held.size());
-    EXPECT_EQ(1000000, held[0].rtStart);
-    EXPECT_EQ(2000000, held[1].rtStart);
-    EXPECT_EQ(S_OK, envelope.AddSegments(1, more, k48k));  // one still fits
-
+    EXPECT_EQ((std::vector<REFERENCE_TIME>{1000000, 2000000}), e.Starts());
+    EXPECT_EQ(S_OK, e.AddSegments(1, more, k48k));  // one still fits
     // The fixed limit of the array refuses before reading the caller's segments.
-    CParamEnvelope e;
-    e.Initialise(kParamRecords[Param::kDecay]);
-    MP_ENVELOPE_SEGMENT one = Segment(0, kSecond, 0.0f, 1.0f);
-    ASSERT_EQ(S_OK, e.AddSegments(1, &one, k44k));
     EXPECT_EQ(E_OUTOFMEMORY,
-              e.AddSegments(static_cast<DWORD>(CParamEnvelope::kMaxSegments), &one, k44k));
-    EXPECT_EQ(1u, e.SegmentCount());
+              e.AddSegments(static_cast<DWORD>(CParamEnvelope::kMaxSegments), more, k48k));
+    EXPECT_EQ(3u, e.SegmentCount());
 }
 
 }  // namespace

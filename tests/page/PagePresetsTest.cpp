@@ -2,11 +2,11 @@
 // "PluginPath"): banks and marks, a preset applied as one undo step, presets added and updated.
 #include <gtest/gtest.h>
 
-#include "tests/page/PresetPageTest.h"
+#include "tests/page/PageTestSupport.h"
 
 namespace {
 
-using PagePresets = PresetPageTest;
+using PagePresets = PageTest;
 
 TEST_F(PagePresets, AChosenPresetIsMarkedAndAppliedAsOneUndoStep) {
     std::vector<std::string> items = MenuItems();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/ParameterAccess.h"
+#include "presets/PresetData.h"
 #include "tools/skingallery/PngWriter.h"
 
 namespace {
@@ -29,7 +30,15 @@ void PageTest::TearDownTestSuite() {
 }
 
 void PageTest::SetUp() {
+    char folder[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    bank_ = std::string(folder) + "\\" + kPresetFileName;
+    const std::wstring dll = PluginDllPath();
+    const std::string dllFolder(dll.begin(), dll.begin() + dll.rfind(L'\\') + 1);
+    ASSERT_TRUE(CopyFileA((dllFolder + kPresetFileName).c_str(), bank_.c_str(), FALSE));
     RegisteredFilterTest::SetUp();
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kFilterClassKeyPath, "PluginPath",
+                                             REG_SZ, folder, strlen(folder) + 1));
     ASSERT_EQ(S_OK, filter_->QueryInterface(IID_IHqPlugInProp, engine_.PutVoid()));
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, module_->GetClassObject(CLSID_HqPlugInPropPage, IID_IClassFactory,
@@ -51,10 +60,39 @@ void PageTest::TearDown() {
     Pump();
     engine_.Reset();
     RegisteredFilterTest::TearDown();
+    DeleteFileA(bank_.c_str());
 }
 
 int PageTest::Param(int index) const {
     return GetParameterValue(engine_.Get(), index);
+}
+
+std::vector<int> PageTest::EngineValues() const {
+    std::vector<int> values(kParamCount);
+    ReadPresetValues(engine_.Get(), values.data());
+    return values;
+}
+
+std::vector<int> PageTest::StoredValues(const char* name) const {
+    CPresetList store(nullptr, nullptr, kPresetPluginName);
+    store.LoadFile(kFilterClassKeyPath, bank_.c_str());
+    std::vector<int> values(kParamCount);
+    const PresetRecord* record = store.FindByName(name, nullptr);
+    if (record != nullptr) ParseDataLine(record->data, values.data());
+    return values;
+}
+
+void PageTest::Presets(UiScript& script) {
+    Click(20015);
+    EXPECT_TRUE(script.Done());
+}
+
+std::vector<std::string> PageTest::MenuItems() {
+    std::vector<std::string> items;
+    UiScript script;
+    script.Then(ReadMenu(&items));
+    Presets(script);
+    return items;
 }
 
 void PageTest::Pump() {

@@ -1,11 +1,16 @@
 // The editor page of the registered filter in a frame window of the tests' own, shown as a host
 // shows it: made through the DLL's class object, given the filter, activated, and driven with
-// the messages real input produces. The engine is read back through the filter's IHqPlugInProp.
+// the messages real input produces. Its preset library is a copy of the factory bank in the
+// test's folder (the registry's "PluginPath"). The engine is read back through the filter's
+// IHqPlugInProp.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/HqPlugInProp.h"
+#include "presets/PresetList.h"
 #include "tests/plugin/PluginTestSupport.h"
 #include "tests/support/UiScript.h"
 
@@ -13,7 +18,7 @@ class PageTest : public RegisteredFilterTest {
 protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
-    // Opens the page and waits for its first refresh tick.
+    // Copies the bank, opens the page and waits for its first refresh tick.
     void SetUp() override;
     void TearDown() override;
 
@@ -21,6 +26,9 @@ protected:
     HWND Item(int id) const { return GetDlgItem(Page(), id); }
     std::string Text(int id) const { return UiText(Item(id)); }
     int Param(int index) const;
+    std::vector<int> EngineValues() const;
+    // A preset's values as the bank file holds them now.
+    std::vector<int> StoredValues(const char* name) const;
     // Dispatches what is waiting; Ticks also waits for that many refresh ticks of the page.
     static void Pump();
     static void Ticks(int count);
@@ -30,11 +38,19 @@ protected:
     void Drag(int id, int x0, int y0, int x1, int y1);
     // Opens the field's typed entry (double click), types and presses Enter.
     void TypeInto(int fieldId, const std::string& text);
+    // Presses the Presets button while the script answers what opens.
+    void Presets(UiScript& script);
+    std::vector<std::string> MenuItems();
 
     static HWND frame_;
     ComPtr<IHqPlugInProp> engine_;
     ComPtr<IPropertyPage> page_;
+    std::string bank_;
 };
+
+inline bool Has(const std::vector<std::string>& items, const std::string& item) {
+    return std::find(items.begin(), items.end(), item) != items.end();
+}
 
 // Writes what the screen shows of a window (with any menu open over it) as a PNG file.
 bool WriteScreenPng(HWND window, const std::string& path);

@@ -3,7 +3,7 @@
 // dialogs and the message boxes answered; the library and its file checked afterwards.
 #include <gtest/gtest.h>
 
-#include "tests/page/PresetPageTest.h"
+#include "tests/page/PageTestSupport.h"
 
 // The common controls' and dialogs' headers need the platform's, which come first.
 // clang-format off
@@ -116,7 +116,7 @@ UiScript::Step InFileDialog(const std::string& title, std::string* folder, std::
     });
 }
 
-class PresetManager : public PresetPageTest {
+class PresetManager : public PageTest {
 protected:
     // Opens the manager from the Presets menu and runs steps in it; the last must end it.
     void InManager(std::vector<UiScript::Step> steps) {

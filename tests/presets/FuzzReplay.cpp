@@ -1,5 +1,5 @@
-// Runs the fuzz target's entry point over files named on the command line (the seed corpus),
-// for builds without libFuzzer: a regression test of the same checks.
+// Runs the fuzz target's entry point over the files named on the command line (the seeds), for
+// builds without libFuzzer: a regression test of the same checks.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -15,8 +15,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot read %s\n", argv[i]);
             return 1;
         }
-        const std::string bytes((std::istreambuf_iterator<char>(file)),
-                                std::istreambuf_iterator<char>());
+        const std::string bytes(std::istreambuf_iterator<char>(file), {});
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("%d inputs replayed\n", argc - 1);

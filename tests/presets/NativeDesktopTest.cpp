@@ -3,37 +3,32 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <string>
-
 #include "platform/PresetLocation.h"
-#include "presets/PresetList.h"
 #include "tests/presets/PresetTestSupport.h"
+
+std::string BesideTestProgram(const char* name) {
+    return (std::filesystem::canonical("/proc/self/exe").parent_path() / name).string();
+}
+
+bool RunningUnderWine() {
+    return false;
+}
 
 namespace {
 
 TEST(PresetLocation, IsTheFolderOfTheRunningProgram) {
-    char path[kPresetPathSize];
-    ASSERT_TRUE(ResolvePresetFilePath(kFilterClassKeyPath, kPresetFileName, path, sizeof path));
-    const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe");
-    EXPECT_EQ((program.parent_path() / kPresetFileName).string(), path);
+    const std::string expected = BesideTestProgram(kPresetFileName);
+    std::string path(expected.size() + 1, '#');
+    ASSERT_TRUE(ResolvePresetFilePath(nullptr, kPresetFileName, path.data(), path.size()));
+    EXPECT_EQ(expected, path.c_str());
+    EXPECT_FALSE(ResolvePresetFilePath(nullptr, kPresetFileName, path.data(), path.size() - 1));
+    EXPECT_EQ('\0', path[0]);
 
-    char small[4] = {'#', '#', '#', '#'};
-    EXPECT_FALSE(ResolvePresetFilePath(kFilterClassKeyPath, kPresetFileName, small, sizeof small));
-    EXPECT_EQ('\0', small[0]);
-    EXPECT_FALSE(ResolvePresetFilePath(kFilterClassKeyPath, nullptr, path, sizeof path));
-}
-
-TEST(PresetLocation, LoadFindsTheFactoryBankBesideTheProgram) {
     CPresetList store(nullptr, nullptr, kPresetPluginName);
     EXPECT_EQ(PresetLoadResult::kLoaded, store.Load(kFilterClassKeyPath, kPresetFileName));
-    EXPECT_GE(store.Count(), 24);
-    EXPECT_STREQ(kFilterClassKeyPath, store.ClassKeyPath());
-
-    CPresetList missing(nullptr, nullptr, kPresetPluginName);
-    EXPECT_EQ(PresetLoadResult::kNoIdentity,
-              missing.Load(kFilterClassKeyPath, "no-such-presets.ini"));
-    EXPECT_EQ(0, missing.Count());
+    EXPECT_EQ(expected, store.FilePath());
+    EXPECT_EQ(PresetLoadResult::kNoIdentity, store.Load(kFilterClassKeyPath, "no-such.ini"));
+    EXPECT_EQ(0, store.Count());
 }
 
 TEST(NativeMessageBox, AnswersWhatChangesNothing) {
@@ -44,53 +39,29 @@ TEST(NativeMessageBox, AnswersWhatChangesNothing) {
     EXPECT_EQ(IDCANCEL, MessageBoxA(nullptr, "Go?", "Caption", MB_OKCANCEL));
     EXPECT_EQ("Caption: Text\nCaption: Sure?\nCaption: Save?\nCaption: Go?\n",
               testing::internal::GetCapturedStderr());
-
-    // Without a handler of its own the store asks the platform: a duplicate is not added.
-    ScratchFolder folder;
-    CPresetList store(nullptr, nullptr, kPresetPluginName);
-    store.LoadFile(kFilterClassKeyPath, folder.NewPath().c_str());
-    store.AddPreset("Room", "", "1");
-    testing::internal::CaptureStderr();
-    EXPECT_TRUE(store.Import(
-        folder.NewFile(PluginSection() + PresetSection(1, "3", "Room", "", "1")).c_str()));
-    EXPECT_NE(std::string::npos,
-              testing::internal::GetCapturedStderr().find("qv:Reverb Preset Manager: The preset"));
-    EXPECT_EQ(1, store.Count());
 }
 
-TEST(NativeProfile, AWriteReplacesTheFileWholeAndKeepsItsMode) {
-    ScratchFolder folder;
-    const std::string path = folder.NewFile("[S]\nold=1\n");
+TEST(NativeProfile, AWriteReplacesTheFileWholeKeepingItsModeAndUntouchedLines) {
+    const std::string folder = ScratchPath("folder");
+    const std::string path = folder + "/presets.ini";
+    std::filesystem::create_directory(folder);
+    std::ofstream(path) << "\xEF\xBB\xBF; comment\n[S]\na = 1\n\n[T]\nb=2\n";
     ASSERT_EQ(0, ::chmod(path.c_str(), 0640));
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(WritePrivateProfileStringA("S", "k", std::to_string(i).c_str(), path.c_str()));
+    for (const char* value : {"1", "2", "  3  "}) {
+        EXPECT_TRUE(WritePrivateProfileStringA("S", "c", value, path.c_str()));
     }
-    EXPECT_EQ("[S]\r\nold=1\r\nk=4\r\n", ReadBytes(path));
+    EXPECT_EQ("\xEF\xBB\xBF; comment\r\n[S]\r\na = 1\r\nc=3\r\n\r\n[T]\r\nb=2\r\n",
+              ReadBytes(path));
     struct stat status {};
     ASSERT_EQ(0, ::stat(path.c_str(), &status));
     EXPECT_EQ(0640u, status.st_mode & 07777u);
-    // No temporary file is left behind.
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Folder())) {
-        (void)entry;
-        ++files;
-    }
-    EXPECT_EQ(1, files);
+    auto files = std::filesystem::directory_iterator(folder);
+    EXPECT_EQ(1, std::distance(begin(files), end(files)));  // no temporary file left
 
     // A folder where a file should be is neither read nor replaced.
-    const std::string directory = folder.PathOf("sub.ini");
-    std::filesystem::create_directory(directory);
-    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", directory.c_str()));
-    EXPECT_EQ("d", Profile(directory, "S", "k", 16, "d"));
-    EXPECT_TRUE(std::filesystem::is_directory(directory));
-}
-
-TEST(NativeProfile, KeepsTheByteOrderMarkAndTheLinesItDoesNotChange) {
-    ScratchFolder folder;
-    const std::string path = folder.NewFile("\xEF\xBB\xBF; comment\n[S]\na = 1\n\n[T]\nb=2\n");
-    ASSERT_TRUE(WritePrivateProfileStringA("S", "c", "3", path.c_str()));
-    EXPECT_EQ("\xEF\xBB\xBF; comment\r\n[S]\r\na = 1\r\nc=3\r\n\r\n[T]\r\nb=2\r\n",
-              ReadBytes(path));
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", folder.c_str()));
+    EXPECT_EQ("d", Profile(folder, "S", "k", 16, "d"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,173 +15,100 @@
 
 namespace {
 
-std::vector<int> Values(IHqPlugInProp* engine) {
-    std::vector<int> values(kParamCount);
-    EXPECT_EQ(S_OK, ReadPresetValues(engine, values.data()));
-    return values;
-}
-
-int Tail(IHqPlugInProp* engine) {
-    int tail = -1;
-    engine->GetTail(&tail);
-    return tail;
-}
-
 constexpr char kPlate[] = "-20,120,95,25,70,90,12,700,28,80,-15,-60,-80,150,0,0,1,0";
-const std::vector<int> kPlateValues = {-20, 120, 95,  25,  70,  90, 12, 700, 28,
-                                       80,  -15, -60, -80, 150, 0,  0,  1,   0};
+
+std::string DataLine(IHqPlugInProp* engine) {
+    std::unique_ptr<char[]> line(NewDataLine(engine));
+    return line != nullptr ? line.get() : "(none)";
+}
 
 TEST(DataLine, IsTheEighteenValuesInTableOrder) {
     EngineHarness engine;
+    EXPECT_EQ(kDefaultDataLine, DataLine(engine.Get()));
+    // The widest line fits the page's buffer; a buffer too small is reported.
     int values[kParamCount];
-    ASSERT_EQ(S_OK, ReadPresetValues(engine.Get(), values));
+    for (int& v : values) v = INT_MIN;
     char text[kDataLineSize];
-    ASSERT_TRUE(FormatDataLine(values, text, sizeof text));
-    EXPECT_STREQ(kDefaultDataLine, text);
-
-    std::unique_ptr<char[]> line(NewDataLine(engine.Get()));
-    ASSERT_NE(nullptr, line);
-    EXPECT_STREQ(kDefaultDataLine, line.get());
-    EXPECT_EQ(nullptr, NewDataLine(nullptr));
-    EXPECT_EQ(E_POINTER, ReadPresetValues(nullptr, values));
-
-    // The widest possible line fits the page's buffer; a smaller buffer is reported.
-    int extremes[kParamCount];
-    for (int& v : extremes) v = INT_MIN;
-    EXPECT_TRUE(FormatDataLine(extremes, text, sizeof text));
+    EXPECT_TRUE(FormatDataLine(values, text, sizeof text));
     EXPECT_EQ(18u * 11u + 17u, std::string(text).size());
-    char small[20];
-    EXPECT_FALSE(FormatDataLine(kPlateValues.data(), small, sizeof small));
+    EXPECT_FALSE(FormatDataLine(values, text, 20));
 }
 
 TEST(DataLine, ParsesTheLeadingWellFormedValues) {
-    struct Case {
-        const char* text;
-        std::vector<int> values;
-    };
-    const Case cases[] = {
-        {kPlate, kPlateValues},
-        {"1,2,3", {1, 2, 3}},
-        {"", {}},
-        {"x,1", {}},
-        {"1,x,3", {1}},
-        {"1 ,2", {1}},
-        {"1,,3", {1}},
-        {" 1,\t-2, +3", {1, -2, 3}},
-        {"7;8", {7}},
+    const std::vector<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    // clang-format off
+    const std::pair<const char*, std::vector<int>> cases[] = {
+        {"1,2,3", {1, 2, 3}}, {"", {}}, {nullptr, {}}, {"x,1", {}}, {"1,x,3", {1}}, {"1 ,2", {1}},
+        {"1,,3", {1}}, {" 1,\t-2, +3", {1, -2, 3}}, {"7;8", {7}},
         {"99999999999,-99999999999", {INT_MAX, INT_MIN}},
-        {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20",
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
-        {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18garbage",
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
-    };
-    for (const Case& c : cases) {
+        {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19", all},
+        {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18garbage", all}};
+    // clang-format on
+    for (const auto& [text, expected] : cases) {
         int values[kParamCount] = {};
-        const int count = ParseDataLine(c.text, values);
-        EXPECT_EQ(c.values, std::vector<int>(values, values + count)) << c.text;
+        EXPECT_EQ(expected, std::vector<int>(values, values + ParseDataLine(text, values)))
+            << (text != nullptr ? text : "null");
     }
-    int values[kParamCount];
-    EXPECT_EQ(0, ParseDataLine(nullptr, values));
 }
 
-TEST(ApplyPreset, SetsEveryParameterAndSwitchesTailOn) {
-    EngineHarness engine;
-    ASSERT_EQ(0, Tail(engine.Get()));
-    int applied = -1;
-    EXPECT_EQ(S_OK, ApplyPresetData(engine.Get(), kPlate, 3, &applied));
-    EXPECT_EQ(kParamCount, applied);
-    EXPECT_EQ(kPlateValues, Values(engine.Get()));
-    EXPECT_EQ(1, Tail(engine.Get()));
-    int stereo = -1;
-    engine->GetStereo(&stereo);
-    EXPECT_EQ(1, stereo);
-}
-
-TEST(ApplyPreset, OneUndoRestoresEverythingFromBefore) {
-    EngineHarness engine;
-    engine->SetDecay(77, FALSE);
-    engine->SetInputMute(1, FALSE);
-    SetupBlock before;
-    engine->GetAllParams(&before);
-
-    ASSERT_EQ(S_OK, ApplyPresetData(engine.Get(), kPlate, 3));
-    engine->Undo();
-    SetupBlock after;
-    engine->GetAllParams(&after);
-    for (int w = 0; w < kSetupWordCount; ++w) EXPECT_EQ(before.words[w], after.words[w]) << w;
-    engine->Undo();  // undo is its own redo
-    EXPECT_EQ(kPlateValues, Values(engine.Get()));
-}
-
-TEST(ApplyPreset, VersionOneWidthIsInFiftieths) {
-    const std::string line = "0,75,40,0,50,100,10,500,15,40,0,-35,-120,2,0,0,0,0";
+TEST(ApplyPreset, SetsTheStatedValuesClampedAndSwitchesTailOn) {
+    const std::string v1 = "0,75,40,0,50,100,10,500,15,40,0,-35,-120,2,0,0,0,0";
     struct Case {
+        std::string data;
         int version;
-        int width;
+        int applied;
+        std::string line;  // the engine's data line afterwards
     };
-    for (const Case c : {Case{1, 100}, Case{2, 2}, Case{3, 2}}) {
+    // clang-format off
+    const Case cases[] = {
+        {kPlate, 3, 18, kPlate}, {v1, 1, 18, kDefaultDataLine}, {v1, 2, 18, v1}, {v1, 3, 18, v1},
+        {"0,75,40,0,50,100,10,500,15,40,0,-35,-120,5", 1, 14,
+         "0,75,40,0,50,100,10,500,15,40,0,-35,-120,200,0,0,0,0"},
+        {"-20,120,95,oops,70", 3, 3, "-20,120,95,0,50,100,10,500,15,40,0,-35,-120,100,0,0,0,0"},
+        {"", 3, 0, kDefaultDataLine},
+        {"999,0,900,-5,0,101,1,9999,500,300,-999,61,-362,201,2,-1,7,1", 3, 18,
+         "60,19,221,0,1,100,2,2000,200,221,-361,60,-361,200,1,0,1,1"}};
+    // clang-format on
+    for (const Case& c : cases) {
         EngineHarness engine;
-        ASSERT_EQ(S_OK, ApplyPresetData(engine.Get(), line.c_str(), c.version));
-        EXPECT_EQ(c.width, Values(engine.Get())[Param::kWidth]) << c.version;
+        int applied = -1, tail = -1, stereo = -1;
+        EXPECT_EQ(c.applied == kParamCount ? S_OK : S_FALSE,
+                  ApplyPresetData(engine.Get(), c.data.c_str(), c.version, &applied));
+        EXPECT_EQ(c.applied, applied) << c.data;
+        EXPECT_EQ(c.line, DataLine(engine.Get())) << c.data << " version " << c.version;
+        engine->GetTail(&tail);
+        engine->GetStereo(&stereo);
+        EXPECT_EQ(1, tail);
+        EXPECT_EQ(1, stereo);
     }
-    EngineHarness engine;  // 5 x 50 is beyond the range: clamped like any value
-    ApplyPresetData(engine.Get(), "0,75,40,0,50,100,10,500,15,40,0,-35,-120,5", 1);
-    EXPECT_EQ(200, Values(engine.Get())[Param::kWidth]);
-}
 
-TEST(ApplyPreset, AShortOrDamagedLineLeavesTheRestUnchanged) {
     EngineHarness engine;
-    const std::vector<int> defaults = Values(engine.Get());
-    int applied = -1;
-    EXPECT_EQ(S_FALSE, ApplyPresetData(engine.Get(), "-20,120,95,oops,70", 3, &applied));
-    EXPECT_EQ(3, applied);
-    std::vector<int> expected = defaults;
-    expected[0] = -20;
-    expected[1] = 120;
-    expected[2] = 95;
-    EXPECT_EQ(expected, Values(engine.Get()));
-    EXPECT_EQ(1, Tail(engine.Get()));
-
-    EXPECT_EQ(S_FALSE, ApplyPresetData(engine.Get(), "", 3, &applied));
-    EXPECT_EQ(0, applied);
-    EXPECT_EQ(expected, Values(engine.Get()));
-    engine->Undo();  // the snapshot was still taken: Undo is a no-op change here
-    EXPECT_EQ(expected, Values(engine.Get()));
-}
-
-TEST(ApplyPreset, TheEngineClampsOutOfRangeValues) {
-    EngineHarness engine;
-    EXPECT_EQ(S_OK,
-              ApplyPresetData(engine.Get(),
-                              "999,0,900,-5,0,101,1,9999,500,300,-999,61,-362,201,2,-1,7,1", 3));
-    EXPECT_EQ((std::vector<int>{60, 19, 221, 0, 1, 100, 2, 2000, 200, 221, -361, 60, -361, 200, 1,
-                                0, 1, 1}),
-              Values(engine.Get()));
-}
-
-TEST(ApplyPreset, EachValueIsReportedAsAUserChange) {
-    EngineHarness engine(44100, 2, &FakeAutomation::Create);
-    FakeAutomation* automation = FakeAutomation::Last();
-    automation->TakeLog();
-    ApplyPresetData(engine.Get(), "-20,120", 3);
-    const std::vector<std::string> log = automation->TakeLog();
-    ASSERT_EQ(7u, log.size());
-    EXPECT_EQ("SetParam 0", log[0].substr(0, 10));
-    EXPECT_EQ("Begin 0", log[1]);
-    EXPECT_EQ("Changed 0", log[2].substr(0, 9));
-    EXPECT_EQ("SetParam 1", log[3].substr(0, 10));
-    EXPECT_EQ("End 0", log[4]);
-    EXPECT_EQ("Begin 1", log[5]);
-    EXPECT_EQ("Changed 1", log[6].substr(0, 9));
-}
-
-TEST(ApplyPreset, NullArgumentsTouchNothing) {
-    EngineHarness engine;
-    int applied = -1;
+    int applied = -1, tail = -1;
     EXPECT_EQ(E_POINTER, ApplyPresetData(nullptr, kPlate, 3, &applied));
     EXPECT_EQ(0, applied);
     EXPECT_EQ(E_POINTER, ApplyPresetData(engine.Get(), nullptr, 3));
-    EXPECT_EQ(0, Tail(engine.Get()));
+    engine->GetTail(&tail);
+    EXPECT_EQ(0, tail);
+}
+
+TEST(ApplyPreset, IsOneUndoableStepOfUserChanges) {
+    EngineHarness engine(44100, 2, &FakeAutomation::Create);
+    engine->SetDecay(77, FALSE);
+    engine->SetInputMute(1, FALSE);
+    SetupBlock before, after;
+    engine->GetAllParams(&before);
+    FakeAutomation::Last()->TakeLog();
+    ASSERT_EQ(S_FALSE, ApplyPresetData(engine.Get(), "-20,120", 3));
+    Strings log = FakeAutomation::Last()->TakeLog();
+    for (std::string& entry : log) entry = entry.substr(0, entry.find(' ', entry.find(' ') + 1));
+    EXPECT_EQ((Strings{"SetParam 0", "Begin 0", "Changed 0", "SetParam 1", "End 0", "Begin 1",
+                       "Changed 1"}),
+              log);
+    engine->Undo();
+    engine->GetAllParams(&after);
+    EXPECT_EQ(0, std::memcmp(&before, &after, sizeof before));
+    engine->Undo();  // undo is its own redo
+    EXPECT_EQ("-20,120,40,0,50,100,10,500,77,40,0,-35,-120,100,1,0,0,0", DataLine(engine.Get()));
 }
 
 }  // namespace

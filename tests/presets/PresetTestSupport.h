@@ -1,74 +1,102 @@
-// Helpers of the preset tests: a scratch folder of files that lives as long as the test, the
-// INI read as a string, and a message handler that records every message box and answers it.
+// Helpers of the preset tests: scratch files, INI reads, the preset file's own syntax, and a
+// recorder of a store's message boxes.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "presets/PresetList.h"
 
-// A new empty folder under the system's temporary folder, removed with everything in it.
-// Every file name handed out is new, so the platform's profile cache never sees a file change
-// behind its back.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+using Strings = std::vector<std::string>;
 
-    // A full path in the folder that no file has had yet (the stem is kept readable).
-    std::string NewPath(const std::string& stem = "presets");
-    // A full path of that name in the folder.
-    std::string PathOf(const std::string& name) const;
-    // A new file holding exactly these bytes; returns its full path.
-    std::string NewFile(const std::string& bytes, const std::string& stem = "presets");
-    const std::string& Folder() const { return folder_; }
-
-private:
-    std::string folder_;
-    int counter_ = 0;
-};
-
-// The full path of a file beside the running test program (where the build copies the factory
-// bank); one implementation per platform.
+// Defined with the location tests of each platform: the full path of a file beside the test
+// program (where the build copies the factory bank), and whether the INI functions are Wine's.
 std::string BesideTestProgram(const char* name);
-
-bool FileExists(const std::string& path);
-std::string ReadBytes(const std::string& path);
-// Whether the INI functions under test are Wine's (they differ from Windows' in one case).
 bool RunningUnderWine();
 
+// A path in the tests' scratch folder (removed at exit) that no file has had yet, so that the
+// platform's profile cache never sees a file change behind its back.
+inline std::string ScratchPath(const std::string& name = "presets.ini") {
+    static const struct Folder {
+        ~Folder() { std::filesystem::remove_all(path); }
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() /
+            ("qv-presets-" +
+             std::to_string(std::chrono::system_clock::now().time_since_epoch().count()));
+    } folder;
+    static int counter = 0;
+    std::filesystem::create_directories(folder.path);
+    return (folder.path / (std::to_string(++counter) + "-" + name)).string();
+}
+
+inline std::string ScratchFile(const std::string& bytes) {
+    const std::string path = ScratchPath();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+inline bool FileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
 // GetPrivateProfileStringA into a buffer of `size` bytes, as a string.
-std::string Profile(const std::string& path, const char* section, const char* key,
-                    DWORD size = 4096, const char* defaultValue = "<absent>");
+inline std::string Profile(const std::string& path, const char* section, const char* key,
+                           DWORD size = 4096, const char* defaultValue = "<absent>") {
+    std::string value(size + 8, '#');
+    value.resize(
+        GetPrivateProfileStringA(section, key, defaultValue, value.data(), size, path.c_str()));
+    return value;
+}
 
-// A preset section in the file's own syntax.
-std::string PresetSection(int number, const std::string& version, const std::string& name,
-                          const std::string& bank, const std::string& data);
-std::string PluginSection(const char* identity = kFilterClassKeyPath);
+// Sections as the store writes them.
+inline std::string PresetSection(int number, const std::string& version, const std::string& name,
+                                 const std::string& bank, const std::string& data) {
+    return "[Preset" + std::to_string(number) + "]\r\nVersion=" + version + "\r\nName=" + name +
+           "\r\nBank=" + bank + "\r\nData=" + data + "\r\n";
+}
+inline std::string PluginSection(const std::string& identity = kFilterClassKeyPath,
+                                 bool withDefault = true) {
+    return "[Plug-in]\r\nPluginName=qv:Reverb\r\nCLSID=" + identity + "\r\n" +
+           (withDefault ? "DefaultPreset=1\r\n" : "");
+}
 
-struct RecordedMessage {
-    HWND owner;
-    std::string text;
-    std::string caption;
-    UINT type;
+// A message box as "<owner> <MB_ flags> <caption>: <text>"; the caption is the store's title.
+inline std::string Box(HWND owner, UINT type, const std::string& text,
+                       const std::string& caption = "qv:Reverb Preset Manager") {
+    return std::to_string(reinterpret_cast<std::uintptr_t>(owner)) + " " + std::to_string(type) +
+           " " + caption + ": " + text;
+}
+
+// Records a store's message boxes; yes/no questions get the queued answers in turn (No once the
+// queue is empty), everything else IDOK.
+struct MessageRecorder {
+    explicit MessageRecorder(CPresetList& store) {
+        store.SetMessageHandler(
+            [this](HWND owner, const char* text, const char* caption, UINT type) {
+                boxes.push_back(Box(owner, type, text, caption));
+                if ((type & MB_TYPEMASK) != MB_YESNO) return IDOK;
+                const int answer = answers.empty() ? IDNO : answers.front();
+                if (!answers.empty()) answers.erase(answers.begin());
+                return answer;
+            });
+    }
+    Strings Take() { return std::exchange(boxes, {}); }  // the boxes shown since the last Take
+
+    Strings boxes;
+    std::vector<int> answers;
 };
 
-// Records the store's message boxes; yes/no questions get the queued answers in turn (No once
-// the queue is empty), everything else IDOK.
-class MessageRecorder {
-public:
-    explicit MessageRecorder(CPresetList& store);
-    void Answer(int answer) { answers_.push_back(answer); }
-    const std::vector<RecordedMessage>& Messages() const { return messages_; }
-
-private:
-    std::vector<RecordedMessage> messages_;
-    std::vector<int> answers_;
-    std::size_t nextAnswer_ = 0;
-};
-
-// The data line of the default settings, in parameter-table order.
 inline constexpr char kDefaultDataLine[] = "0,75,40,0,50,100,10,500,15,40,0,-35,-120,100,0,0,0,0";

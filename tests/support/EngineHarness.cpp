@@ -1,23 +1,16 @@
 // A standalone engine in its streaming state (see EngineHarness.h).
 #include "tests/support/EngineHarness.h"
 
+#include <algorithm>
 #include <random>
 
 EngineHarness::EngineHarness(DWORD rate, WORD inputChannels, AutomationFactory createAutomation)
-    : rate_(rate), inputChannels_(inputChannels) {
+    : inputChannels_(inputChannels) {
     HRESULT status = S_OK;
     engine_ = new CStandaloneReverb(&status, createAutomation);
     engine_->SetFormats(
         CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, 64, inputChannels, rate),
         CStandaloneReverb::MakeFormat(WAVE_FORMAT_IEEE_FLOAT, 64, 2, rate));
-}
-
-EngineHarness::~EngineHarness() {
-    engine_->Release();
-}
-
-HRESULT EngineHarness::Start() {
-    return engine_->StartStreaming();
 }
 
 HRESULT EngineHarness::Run(int mode, const std::vector<double>& input, std::vector<double>* output,
@@ -34,21 +27,35 @@ HRESULT EngineHarness::Run(int mode, const std::vector<double>& input, std::vect
     return hr;
 }
 
+std::vector<double> EngineHarness::Render(int mode, const std::vector<double>& input) {
+    std::vector<double> output;
+    Run(mode, input, &output);
+    return output;
+}
+
 std::vector<double> EngineHarness::RenderWithTail(const std::vector<double>& input,
                                                   DWORD blockFrames) {
     std::vector<double> output;
     const size_t width = inputChannels_;
     const size_t frames = input.size() / width;
-    int mode = kModeDiscontinuity;
     for (size_t at = 0; at < frames; at += blockFrames) {
         const size_t count = std::min<size_t>(blockFrames, frames - at);
         std::vector<double> block(input.begin() + at * width, input.begin() + (at + count) * width);
-        Run(mode, block, &output);
-        mode = kModeContinue;
+        Run(at == 0 ? kModeDiscontinuity : kModeContinue, block, &output);
     }
     while (Run(kModeTail, {}, &output, blockFrames) == S_OK) {
     }
     return output;
+}
+
+std::vector<int> EngineHarness::Words() const {
+    SetupBlock block;
+    engine_->GetAllParams(&block);
+    return ::Words(block);
+}
+
+std::vector<int> Words(const SetupBlock& block) {
+    return std::vector<int>(std::begin(block.words), std::end(block.words));
 }
 
 std::vector<double> Impulse(int frames, int channels, int at, double amplitude) {

@@ -1,7 +1,9 @@
-// An automation object for engine tests: keeps one value per parameter, records every call the
-// engine makes (values, captures) in order, and lets a test play the host's part.
+// An automation object for engine tests, and a host's user-interface callback for host tests:
+// keeps one value per parameter, records every call it receives (values, captures) in order as
+// "SetParam 8 0.5", "Begin 8", "Changed 8 0.5", "End 8", and lets a test play the host's part.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -10,28 +12,38 @@
 
 class FakeAutomation final : public IEngineAutomation, public IMediaParamsUICallback {
 public:
-    // The factory the engine is given; the last object made is kept in Last().
+    // The factory the engine is given (owner may be null, and is not kept); the last object
+    // made is kept in Last(). The object starts with one reference, the caller's.
     static HRESULT Create(IEngineAutomation** out, IHqPlugInProp* owner);
     static FakeAutomation* Last();
 
     // What the host does: set a value as an envelope would, without a SetParam call logged.
-    void HostSetsValue(int index, float normalised);
+    void HostSetsValue(int index, float normalised) { values_[index] = normalised; }
     std::vector<std::string> TakeLog();
-    float Value(int index) const { return values_[index]; }
-    IHqPlugInProp* Owner() const { return owner_; }
+    ULONG References() const { return references_; }
+    HRESULT answer = S_OK;  // what the capture calls return
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE GetParam(DWORD index, MP_DATA* value) override;
     HRESULT STDMETHODCALLTYPE SetParam(DWORD index, MP_DATA value) override;
-    HRESULT STDMETHODCALLTYPE AddEnvelope(DWORD, DWORD, MP_ENVELOPE_SEGMENT*) override;
-    HRESULT STDMETHODCALLTYPE FlushEnvelope(DWORD, REFERENCE_TIME, REFERENCE_TIME) override;
-    HRESULT STDMETHODCALLTYPE SetTimeFormat(GUID, DWORD) override;
+    HRESULT STDMETHODCALLTYPE AddEnvelope(DWORD, DWORD, MP_ENVELOPE_SEGMENT*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FlushEnvelope(DWORD, REFERENCE_TIME, REFERENCE_TIME) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetTimeFormat(GUID, DWORD) override { return E_NOTIMPL; }
 
-    HRESULT STDMETHODCALLTYPE TestAndClearChanged() override;
-    HRESULT STDMETHODCALLTYPE MarkChanged() override;
+    HRESULT STDMETHODCALLTYPE TestAndClearChanged() override {
+        return changed_.exchange(0) ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE MarkChanged() override {
+        changed_ = 1;
+        return S_OK;
+    }
     IMediaParamsUICallback* CaptureRelay() override { return this; }
 
     HRESULT STDMETHODCALLTYPE ParamsBeginCapture(DWORD* indexes, DWORD count) override;
@@ -39,13 +51,12 @@ public:
     HRESULT STDMETHODCALLTYPE ParamsEndCapture(DWORD* indexes, DWORD count) override;
 
 private:
-    explicit FakeAutomation(IHqPlugInProp* owner);
+    FakeAutomation();
     virtual ~FakeAutomation() = default;
-    void Log(const std::string& line);
+    HRESULT Log(const char* what, DWORD count, const DWORD* indexes, const MP_DATA* values);
 
-    IHqPlugInProp* owner_;  // not owned
-    ULONG references_ = 1;
+    std::atomic<ULONG> references_{1};  // a host may count it on any thread
     float values_[kParamCount];
-    int changed_ = 0;
+    std::atomic<int> changed_{0};
     std::vector<std::string> log_;
 };

@@ -1,118 +1,55 @@
 // A real top-level window hosting toolkit controls in the tests.
 #include "tests/support/UiTestHost.h"
 
-#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <utility>
 
+#include "tools/skingallery/PngWriter.h"
+#include "ui/controls/GdiObjects.h"
 #include "ui/controls/SkinControls.h"
 
-namespace {
-
-constexpr const char* kHostClass = "qvUiTestHost";
-
-bool IsReport(UINT message) {
-    switch (message) {
-        case WM_COMMAND:
-        case QVB_RBUTTONDOWN:
-        case QVS_POSCHANGING:
-        case QVS_DBLCLK:
-        case QVS_ENDCHANGE:
-        case QVE_ADJUST:
-        case QVF_CHANGED:
-        case QVF_DBLCLK:
-        case QVR_CHANGED:
-        case QVR_DBLCLK:
-        case QVI_CLICKED:
-            return true;
-        default:
-            return false;
-    }
-}
-
-HBITMAP MakeBackground() {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = UiTestHost::kWidth;
-    info.bmiHeader.biHeight = -UiTestHost::kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> bits(static_cast<std::size_t>(UiTestHost::kWidth) * UiTestHost::kHeight);
-    for (int y = 0; y < UiTestHost::kHeight; ++y) {
-        for (int x = 0; x < UiTestHost::kWidth; ++x) {
-            bits[static_cast<std::size_t>(y) * UiTestHost::kWidth + x] =
-                (static_cast<DWORD>(x % 256) << 16) | (static_cast<DWORD>(y % 256) << 8) | 77u;
-        }
-    }
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap =
-        CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, bits.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return bitmap;
-}
-
-}  // namespace
-
-std::string UiDescribe(const std::vector<UiReport>& reports) {
-    std::string text;
-    for (const UiReport& r : reports) {
-        char line[96];
-        std::snprintf(line, sizeof(line), "  message %u wParam 0x%llx lParam 0x%llx\n", r.message,
-                      static_cast<unsigned long long>(r.wParam),
-                      static_cast<unsigned long long>(r.lParam));
-        text += line;
-    }
-    return text;
-}
-
-void PrintTo(const UiReport& report, std::ostream* out) {
-    *out << UiDescribe({report});
-}
-
-UiReport UiCommand(int id, WORD code, HWND control) {
-    return {WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control)};
+void PrintTo(const UiReport& r, std::ostream* out) {
+    *out << "{message " << r.message << ", wParam " << r.wParam << ", lParam " << r.lParam << "}";
 }
 
 UiTestHost::UiTestHost() {
-    // Made on first use and kept until the program ends.
+    // Made on first use and kept until the program ends. Shown without activation: Wine takes an
+    // activated window down slowly at exit, while the controls still get the keyboard focus.
+    constexpr int kWidth = 420;
+    constexpr int kHeight = 320;
     static HWND sharedWindow = nullptr;
     static HBITMAP sharedBackground = nullptr;
     HINSTANCE module = GetModuleHandleA(nullptr);
     RegisterSkinControls(module);
     if (sharedWindow == nullptr) {
+        std::vector<DWORD> bits(kWidth * kHeight);
+        for (std::size_t i = 0; i < bits.size(); ++i) {
+            bits[i] = (i % kWidth % 256) << 16 | (i / kWidth % 256) << 8 | 77;
+        }
+        sharedBackground = CreateBitmap(kWidth, kHeight, 1, 32, bits.data());
         WNDCLASSA wc = {};
         wc.lpfnWndProc = Proc;
         wc.hInstance = module;
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kHostClass;
+        wc.lpszClassName = "qvUiTestHost";
         RegisterClassA(&wc);
-        sharedBackground = MakeBackground();
-        // Shown without activation: Wine takes an activated window down slowly at exit, while
-        // the controls still get the keyboard focus.
-        sharedWindow = CreateWindowExA(WS_EX_NOACTIVATE, kHostClass, "qv ui test", WS_POPUP, kX, kY,
+        sharedWindow = CreateWindowExA(WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP, 20, 20,
                                        kWidth, kHeight, nullptr, nullptr, module, nullptr);
         ShowWindow(sharedWindow, SW_SHOWNOACTIVATE);
     }
     window_ = sharedWindow;
     background_ = sharedBackground;
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetActiveWindow(window_);
     SetFocus(window_);
-    UpdateWindow(window_);
-    Pump();
-    ControlDragActive = false;
-    RevTimeDragActive = false;
-    reports_.clear();
+    Pump();  // what the last test left, before this one listens
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ControlDragActive = RevTimeDragActive = false;
 }
 
 UiTestHost::~UiTestHost() {
-    CloseTypedEntry();
-    if (GetCapture() != nullptr) ReleaseCapture();
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        children.push_back(child);
-    }
-    for (HWND child : children) DestroyWindow(child);
-    Pump();
+    // A control's capture and typed-entry box go with it.
+    while (HWND child = GetWindow(window_, GW_CHILD)) DestroyWindow(child);
     SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
 }
 
@@ -121,46 +58,25 @@ HWND UiTestHost::Create(const char* className, const char* caption, DWORD style,
     HWND control = CreateWindowExA(0, className, caption, style | WS_CHILD | WS_VISIBLE, x, y, w, h,
                                    window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleA(nullptr), background_);
-    if (control != nullptr) UpdateWindow(control);
+    UpdateWindow(control);
     return control;
 }
 
 void UiTestHost::Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&m);
 }
-
-std::vector<UiReport> UiTestHost::Reports() {
-    Pump();
-    return reports_;
-}
-
-std::vector<UiReport> UiTestHost::Take() {
-    Pump();
-    std::vector<UiReport> taken;
-    taken.swap(reports_);
-    return taken;
+std::vector<UiReport> UiTestHost::Take(bool pump) {
+    if (pump) Pump();
+    return std::exchange(reports_, {});
 }
 
 LRESULT CALLBACK UiTestHost::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* host = reinterpret_cast<UiTestHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (host != nullptr && IsReport(message)) {
-        host->reports_.push_back({message, wParam, lParam});
-        return message == QVB_RBUTTONDOWN ? host->rightButtonAnswer_ : 0;
-    }
-    if (message == WM_ERASEBKGND && host != nullptr) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(source, host->background_);
-        BitBlt(dc, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
-        return 1;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    // The controls' reports: commands and their private messages.
+    if (host == nullptr || (message != WM_COMMAND && message < WM_USER))
+        return DefWindowProcA(window, message, wParam, lParam);
+    host->reports_.push_back({message, wParam, lParam});
+    return message == QVB_RBUTTONDOWN ? host->rightButtonAnswer : 0;
 }
 
 UiCapture::UiCapture(HWND window) {
@@ -168,28 +84,12 @@ UiCapture::UiCapture(HWND window) {
     GetClientRect(window, &client);
     width_ = client.right;
     height_ = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    HDC dc = GetDC(window);
-    BitBlt(memory, 0, 0, width_, height_, dc, 0, 0, SRCCOPY);
-    ReleaseDC(window, dc);
+    PixelBuffer buffer(width_, height_);
+    BitBlt(buffer.Dc(), 0, 0, width_, height_, WindowDc(window).Get(), 0, 0, SRCCOPY);
     GdiFlush();
-    const auto* p = static_cast<const BYTE*>(bits);
-    pixels_.resize(static_cast<std::size_t>(width_) * height_);
-    for (std::size_t i = 0; i < pixels_.size(); ++i) {
-        pixels_[i] = RGB(p[i * 4 + 2], p[i * 4 + 1], p[i * 4]);
+    for (const BYTE* p = buffer.Bits(); pixels_.size() < std::size_t(width_ * height_); p += 4) {
+        pixels_.push_back(RGB(p[2], p[1], p[0]));
     }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
 }
 
 COLORREF UiCapture::At(int x, int y) const {
@@ -197,55 +97,104 @@ COLORREF UiCapture::At(int x, int y) const {
     return pixels_[static_cast<std::size_t>(y) * width_ + x];
 }
 
-bool UiCapture::Contains(COLORREF colour, int left, int top, int right, int bottom) const {
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            if (At(x, y) == colour) return true;
+::testing::AssertionResult UiMatchesGolden(HWND window, const std::string& name) {
+    const UiCapture shot(window);
+    std::vector<BYTE> rgb;
+    for (int i = 0; i < shot.Width() * shot.Height(); ++i) {
+        const COLORREF c = shot.At(i % shot.Width(), i / shot.Width());
+        rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+    }
+    // The picture is written beside the test; its file is the golden's byte for byte or not.
+    const std::string golden = std::string(QV_GOLDEN_DIR) + "/" + name + ".png";
+    const std::string actual = name + "-actual.png";
+    WritePng(actual, shot.Width(), shot.Height(), rgb);
+    if (std::getenv("QV_UPDATE_GOLDEN") != nullptr)
+        WritePng(golden, shot.Width(), shot.Height(), rgb);
+    auto read = [](const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    if (read(actual) == read(golden)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << name << " differs from " << golden << ": see " << actual
+                                         << " here (QV_UPDATE_GOLDEN=1 remakes it)";
+}
+
+namespace {
+
+// Plays one step; true when it pumps the queue.
+bool Do(UiTestHost& host, HWND control, const UiStep& s) {
+    if (s.message == WM_KEYDOWN || s.message == WM_KEYUP || s.message == kUiBoxKey) {
+        SendMessageA(s.message == kUiBoxKey ? TypedEntryWindow : control,
+                     s.message == kUiBoxKey ? WM_KEYDOWN : s.message, s.x,
+                     s.message == WM_KEYUP ? 0xC0000001 : 1);
+    } else if (s.message >= WM_MOUSEFIRST && s.message < WM_MOUSEWHEEL) {
+        SendMessageA(control, s.message, 0, MAKELPARAM(s.x, s.y));
+    } else if (s.message == kUiFocus) {
+        SetFocus(s.x != 0 ? control : host.Window());
+    } else if (s.message == kUiEnable) {
+        EnableWindow(control, s.x != 0);
+        RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    } else if (s.message == kUiPointer) {
+        POINT screen = {static_cast<int>(s.x), static_cast<int>(s.y)};
+        ClientToScreen(control, &screen);
+        SetCursorPos(screen.x, screen.y);
+        host.Pump();
+        SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return true;
+    } else if (s.message == kUiExpectCursor) {
+        HINSTANCE module = s.x == 0 ? nullptr : GetModuleHandleA(nullptr);
+        const char* id = s.x == 0 ? IDC_ARROW : MAKEINTRESOURCEA(s.x);
+        EXPECT_EQ(s.x < 0 ? nullptr : LoadCursorA(module, id), GetCursor());
+    } else if (s.message == kUiExpectDrag) {
+        EXPECT_EQ(s.x != 0, IsControlDragActive());
+        EXPECT_EQ(s.y != 0, IsRevTimeDragActive());
+        EXPECT_EQ(s.x != 0 || s.y != 0 ? control : nullptr, GetCapture());
+    } else if (s.message == kUiExpectFocused) {
+        EXPECT_EQ(control, GetFocus());
+    } else if (s.message == kUiBoxType) {
+        for (const char* c = reinterpret_cast<const char*>(s.x); *c != 0; ++c) {
+            SendMessageA(TypedEntryWindow, WM_CHAR, static_cast<BYTE>(*c), 1);
         }
+    } else if (s.message == kUiExpectText) {
+        char text[256] = {};
+        GetWindowTextA(control, text, sizeof(text));
+        EXPECT_STREQ(reinterpret_cast<const char*>(s.x), text);
+        EXPECT_EQ(s.y != 0, TypedEntryWindow != nullptr);
+    } else {
+        SendMessageA(control, s.message, static_cast<WPARAM>(s.x), s.y);
     }
     return false;
 }
 
-LRESULT UiMouse(HWND window, UINT message, int x, int y) {
-    const LPARAM position = MAKELPARAM(static_cast<WORD>(static_cast<short>(x)),
-                                       static_cast<WORD>(static_cast<short>(y)));
-    const WPARAM keys =
-        (message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONDBLCLK)
-            ? MK_LBUTTON
-            : 0;
-    return SendMessageA(window, message, keys, position);
+}  // namespace
+
+void UiDo(UiTestHost& host, HWND control, const std::vector<UiStep>& steps) {
+    for (const UiStep& s : steps) Do(host, control, s);
 }
 
-LRESULT UiKey(HWND window, UINT message, WPARAM key) {
-    return SendMessageA(window, message, key, message == WM_KEYUP ? 0xC0000001 : 1);
-}
-
-LONG UiPostAndDispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    PostMessageA(window, message, wParam, lParam);
-    MSG posted;
-    while (PeekMessageA(&posted, window, message, message, PM_REMOVE)) {
-        DispatchMessageA(&posted);
-        return posted.time;
+void UiPlay(UiTestHost& host, HWND control, const UiGesture& gesture, bool sent) {
+    SCOPED_TRACE(gesture.what);
+    host.Take();
+    // Reports in order, and those that came the wrong way: sent ones from the queue, or posted ones
+    // during an input message.
+    std::vector<UiReport> all;
+    std::vector<UiReport> wrongWay;
+    auto collect = [&](const std::vector<UiReport>& got, bool queued) {
+        for (UiReport r : got) {
+            if (r.lParam == reinterpret_cast<LPARAM>(control)) r.lParam = kUiSelf;
+            all.push_back(r);
+            if (queued == sent) wrongWay.push_back(r);
+        }
+    };
+    for (const UiStep& s : gesture.steps) {
+        const bool queued = Do(host, control, s);
+        collect(host.Take(false), queued);
     }
-    return 0;
-}
-
-void UiPointerTo(UiTestHost& host, HWND window, int x, int y) {
-    POINT screen = {x, y};
-    ClientToScreen(window, &screen);
-    SetCursorPos(screen.x, screen.y);
-    host.Pump();
-    SendMessageA(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-}
-
-std::vector<BYTE> UiSolidImage(int w, int h, BYTE r, BYTE g, BYTE b, BYTE t) {
-    std::vector<BYTE> image(static_cast<std::size_t>(w) * h * 4);
-    for (std::size_t i = 0; i < image.size(); i += 4) {
-        image[i] = r;
-        image[i + 1] = g;
-        image[i + 2] = b;
-        image[i + 3] = t;
-    }
-    return image;
+    collect(host.Take(), true);
+    EXPECT_EQ(gesture.reports, all);
+    EXPECT_EQ(std::vector<UiReport>(), wrongWay)
+        << (sent ? "posted, not sent" : "sent, not posted");
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_FALSE(IsControlDragActive() || IsRevTimeDragActive());
 }

@@ -1,68 +1,43 @@
-// A real top-level window for the control toolkit's tests under Wine: it hosts controls over a
-// page background with a known pattern, records in order every report the controls send or post
-// to it, reads back what they paint, and delivers the messages that real input produces.
-// The window itself lives for the whole test program; each UiTestHost borrows it and destroys
-// the controls made through it.
+// The program's one window for the control toolkit's tests under Wine: it hosts controls over a
+// known background, records their reports, compares their pictures and plays input to them.
 #pragma once
 
-#include <ostream>
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 
-// One report a control sent or posted to its parent.
+// One report a control sent or posted to its parent; in an expected report, lParam kUiSelf
+// stands for the reporting control's window.
 struct UiReport {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    bool operator==(const UiReport& other) const {
-        return message == other.message && wParam == other.wParam && lParam == other.lParam;
-    }
+    bool operator==(const UiReport& other) const = default;
 };
-std::string UiDescribe(const std::vector<UiReport>& reports);
-// How test failures print a report.
+inline constexpr LPARAM kUiSelf = -0x5E1F;
 void PrintTo(const UiReport& report, std::ostream* out);
-// WM_COMMAND as a control sends it: identifier and code in wParam, its window in lParam.
-UiReport UiCommand(int id, WORD code, HWND control);
 
 class UiTestHost {
 public:
-    static constexpr int kX = 20;  // screen position, away from the pointer's starting point
-    static constexpr int kY = 20;
-    static constexpr int kWidth = 420;
-    static constexpr int kHeight = 320;
-
     UiTestHost();
     ~UiTestHost();
-    UiTestHost(const UiTestHost&) = delete;
-    UiTestHost& operator=(const UiTestHost&) = delete;
-
     HWND Window() const { return window_; }
-    HBITMAP Background() const { return background_; }
-    // The background's colour at a point of the host's client area: red = x % 256,
-    // green = y % 256, blue = 77.
-    static COLORREF BackgroundAt(int x, int y) { return RGB(x % 256, y % 256, 77); }
-
-    // Creates a toolkit control (or any class) as a visible child with the background as its
-    // creation parameter, and lets it paint.
+    // A painted child with the background (red x % 256, green y % 256, blue 77) as parameter.
     HWND Create(const char* className, const char* caption, DWORD style, int x, int y, int w, int h,
                 int id);
-
-    // Dispatches everything waiting in this thread's queue.
     void Pump();
-    // The reports received so far, after pumping; Take() also forgets them.
-    std::vector<UiReport> Reports();
-    std::vector<UiReport> Take();
-    // What the host answers to QVB_RBUTTONDOWN.
-    void SetRightButtonAnswer(LRESULT answer) { rightButtonAnswer_ = answer; }
+    // The reports received so far, after pumping unless pump is false; forgets them.
+    std::vector<UiReport> Take(bool pump = true);
+    LRESULT rightButtonAnswer = 0;  // what the host answers to QVB_RBUTTONDOWN
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND window_ = nullptr;         // the program's host window, not owned
     HBITMAP background_ = nullptr;  // the program's background, not owned
     std::vector<UiReport> reports_;
-    LRESULT rightButtonAnswer_ = 0;
 };
 
 // What a window shows, read back from its device context.
@@ -72,8 +47,6 @@ public:
     COLORREF At(int x, int y) const;
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // Whether any pixel of the rectangle has exactly this colour.
-    bool Contains(COLORREF colour, int left, int top, int right, int bottom) const;
 
 private:
     int width_ = 0;
@@ -81,14 +54,65 @@ private:
     std::vector<COLORREF> pixels_;
 };
 
-// Mouse and key messages as the system sends them to a window, coordinates in its client area.
-LRESULT UiMouse(HWND window, UINT message, int x, int y);
-LRESULT UiKey(HWND window, UINT message, WPARAM key);
-// Posts a message and dispatches it from the queue, so that it carries a real message time;
-// returns that time.
-LONG UiPostAndDispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Moves the pointer to a point of a window's client area and lets the system deliver the
-// resulting cursor query to it.
-void UiPointerTo(UiTestHost& host, HWND window, int x, int y);
-// A skin image of one colour and transparency, w x h pixels.
-std::vector<BYTE> UiSolidImage(int w, int h, BYTE r, BYTE g, BYTE b, BYTE t = 0);
+// Whether a window shows exactly the golden picture tests/ui/golden/NAME.png; with the
+// environment variable QV_UPDATE_GOLDEN set, writes the picture there first.
+::testing::AssertionResult UiMatchesGolden(HWND window, const std::string& name);
+
+// One step of what a user or a parent does to a control, or a check between steps.
+struct UiStep {
+    UINT message;  // input (mouse at x, y; key x), any message sent with x and y, or a kind below
+    LPARAM x = 0;
+    LPARAM y = 0;
+};
+enum UiStepKind : UINT {
+    kUiFocus = 0x10000,  // the control (x 1) or the host (x 0) takes the keyboard focus
+    kUiEnable,           // the control is enabled as x and repainted
+    kUiPointer,          // the pointer moves to (x, y) and the control sets the cursor
+    kUiExpectCursor,     // the cursor is skin cursor x (0: the arrow, -1: hidden)
+    kUiExpectDrag,       // ControlDragActive is x, RevTimeDragActive y; the capture follows
+    kUiExpectFocused,    // the control has the keyboard focus
+    kUiBoxType,          // the text x (const char*) is typed into the open typed-entry box
+    kUiBoxKey,           // key x goes down in the open typed-entry box
+    kUiExpectText,       // the control's text is x (const char*); a typed-entry box is open if y
+};
+namespace UiSteps {
+inline constexpr auto Down = [](int x, int y) { return UiStep{WM_LBUTTONDOWN, x, y}; };
+inline constexpr auto Up = [](int x, int y) { return UiStep{WM_LBUTTONUP, x, y}; };
+inline constexpr auto Move = [](int x, int y) { return UiStep{WM_MOUSEMOVE, x, y}; };
+inline constexpr auto DoubleClick = [](int x, int y) { return UiStep{WM_LBUTTONDBLCLK, x, y}; };
+inline constexpr auto KeyDown = [](int key) { return UiStep{WM_KEYDOWN, key}; };
+inline constexpr auto KeyUp = [](int key) { return UiStep{WM_KEYUP, key}; };
+inline constexpr auto Wheel = [](int delta) { return UiStep{WM_MOUSEWHEEL, delta << 16}; };
+inline constexpr auto Msg = [](UINT m, LPARAM w = 0, LPARAM l = 0) { return UiStep{m, w, l}; };
+inline constexpr auto Pointer = [](int x, int y) { return UiStep{kUiPointer, x, y}; };
+inline constexpr auto Cursor = [](int id) { return UiStep{kUiExpectCursor, id}; };
+inline constexpr auto Dragging = [](int control, int rev) {
+    return UiStep{kUiExpectDrag, control, rev};
+};
+inline constexpr auto BoxType = [](const char* t) { return UiStep{kUiBoxType, LPARAM(t)}; };
+inline constexpr auto BoxKey = [](int key) { return UiStep{kUiBoxKey, key}; };
+inline constexpr auto Text = [](const char* t, bool box) {
+    return UiStep{kUiExpectText, LPARAM(t), box};
+};
+inline constexpr UiStep kFocused = {kUiExpectFocused};
+inline constexpr UiStep kTakeFocus = {kUiFocus, 1};
+inline constexpr UiStep kFocusAway = {kUiFocus, 0};
+inline constexpr UiStep kDisable = {kUiEnable, 0};
+inline constexpr UiStep kRepaint = {kUiEnable, 1};
+}  // namespace UiSteps
+void UiDo(UiTestHost& host, HWND control, const std::vector<UiStep>& steps);
+
+// A gesture and every report it brings, in order.
+struct UiGesture {
+    UiGesture(std::vector<UiStep> s, std::vector<UiReport> r, const char* w)
+        : steps(std::move(s)), reports(std::move(r)), what(w) {}
+    std::vector<UiStep> steps;
+    std::vector<UiReport> reports;
+    const char* what;
+};
+// Plays a gesture on a control: sent reports must come during input messages, posted ones from
+// the queue; afterwards no control holds the mouse and both drag flags are clear.
+void UiPlay(UiTestHost& host, HWND control, const UiGesture& gesture, bool sent);
+namespace UiSteps {
+using G = UiGesture;
+}  // namespace UiSteps

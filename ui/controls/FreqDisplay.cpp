@@ -174,31 +174,16 @@ LRESULT SetCursorFor(HWND window, FreqRecord* f) {
     return TRUE;
 }
 
-LRESULT Create(HWND window, LPARAM lParam) {
-    FreqRecord* f = CreateRecord<FreqRecord>(window, lParam);
-    if (f == nullptr) return -1;
+void Create(FreqRecord* f, const CREATESTRUCTA*) {
     if (ScreenBitsPerPixel() <= 8) {
         f->bandFill = RGB(192, 192, 192);
         f->bandFillDisabled = RGB(128, 128, 128);
     }
-    return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK FreqDisplayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return Create(window, lParam);
-    FreqRecord* f = GetRecord<FreqRecord>(window);
-    if (f == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, FreqRecord* f, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<FreqRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, f); });
-        case WM_ERASEBKGND:
-            return 1;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             Press(window, f, lParam, message == WM_LBUTTONDBLCLK);
@@ -210,15 +195,8 @@ LRESULT CALLBACK FreqDisplayProc(HWND window, UINT message, WPARAM wParam, LPARA
             Release(window, f);
             return 0;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) != window) break;
+            if (reinterpret_cast<HWND>(wParam) != window) return std::nullopt;
             return SetCursorFor(window, f);
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            Paint(window, f);
-            return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
-            return 0;
         case QVF_SETLOWCUT:
             f->lowCut = static_cast<int>(wParam);
             Paint(window, f);
@@ -231,7 +209,14 @@ LRESULT CALLBACK FreqDisplayProc(HWND window, UINT message, WPARAM wParam, LPARA
             f->overlay = reinterpret_cast<HBITMAP>(wParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr ControlClass<FreqRecord> kControlClass = {Create, Paint, Handle, true, true};
+
+}  // namespace
+
+LRESULT CALLBACK FreqDisplayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

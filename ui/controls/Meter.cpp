@@ -57,31 +57,15 @@ void WriteInts(WPARAM a, LPARAM b, int valueA, int valueB) {
     if (b != 0) *reinterpret_cast<int*>(b) = valueB;
 }
 
-LRESULT Create(HWND window, LPARAM lParam) {
-    MeterRecord* m = CreateRecord<MeterRecord>(window, lParam);
-    if (m == nullptr) return -1;
-    const DWORD style = reinterpret_cast<const CREATESTRUCTA*>(lParam)->style;
-    m->vertical = (style & QVMS_VERT) != 0;
-    m->inverted = (style & QVMS_INVERT) != 0;
-    m->ballistics = (style & QVMS_BALLISTICS) != 0;
-    return 0;
+void Create(MeterRecord* m, const CREATESTRUCTA* create) {
+    m->vertical = (create->style & QVMS_VERT) != 0;
+    m->inverted = (create->style & QVMS_INVERT) != 0;
+    m->ballistics = (create->style & QVMS_BALLISTICS) != 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK MeterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return Create(window, lParam);
-    MeterRecord* m = GetRecord<MeterRecord>(window);
-    if (m == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, MeterRecord* m, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<MeterRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, m); });
-        case WM_ERASEBKGND:
-            return 1;
         case QVM_SETRANGE:
             m->minimum = static_cast<int>(wParam);
             m->maximum = static_cast<int>(lParam);
@@ -108,7 +92,15 @@ LRESULT CALLBACK MeterProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             m->decayStep = static_cast<int>(wParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The meter holds no mouse and shows no focus.
+constexpr ControlClass<MeterRecord> kControlClass = {Create, Paint, Handle, false, false};
+
+}  // namespace
+
+LRESULT CALLBACK MeterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

@@ -167,34 +167,18 @@ LRESULT SetText(HWND window, ButtonRecord* b, LPARAM lParam) {
     return DefWindowProcA(window, WM_SETTEXT, 0, lParam);
 }
 
-LRESULT Create(HWND window, LPARAM lParam) {
-    ButtonRecord* b = CreateRecord<ButtonRecord>(window, lParam);
-    if (b == nullptr) return -1;
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+void Create(ButtonRecord* b, const CREATESTRUCTA* create) {
     b->hasArrow = (create->style & QVBS_ARROW) != 0;
     b->hasMarker = (create->style & QVBS_MARKER) != 0;
     b->caption = CopyText(create->lpszName);
     if (b->hasMarker) {
         b->marker.Reset(LoadBitmapA(SkinModule, MAKEINTRESOURCEA(SkinId::kMarker)));
     }
-    return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK PushButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return Create(window, lParam);
-    ButtonRecord* b = GetRecord<ButtonRecord>(window);
-    if (b == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, ButtonRecord* b, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<ButtonRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, b); });
-        case WM_ERASEBKGND:
-            return 1;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             Press(window, b, message == WM_LBUTTONDBLCLK);
@@ -206,7 +190,7 @@ LRESULT CALLBACK PushButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
             Release(window, b);
             return 0;
         case WM_KEYDOWN:
-            if (wParam != VK_SPACE) break;
+            if (wParam != VK_SPACE) return std::nullopt;
             b->pressMode = kKeyPress;
             Press(window, b, false);
             return 0;
@@ -218,13 +202,6 @@ LRESULT CALLBACK PushButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return SendMessageA(GetParent(window), QVB_RBUTTONDOWN, ControlId(window), lParam);
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS | DLGC_UNDEFPUSHBUTTON;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            Paint(window, b);
-            return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
-            return 0;
         case WM_SETTEXT:
             return SetText(window, b, lParam);
         case QVB_SETCHECK:
@@ -263,7 +240,14 @@ LRESULT CALLBACK PushButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM
             b->textColour = static_cast<COLORREF>(wParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr ControlClass<ButtonRecord> kControlClass = {Create, Paint, Handle, true, true};
+
+}  // namespace
+
+LRESULT CALLBACK PushButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

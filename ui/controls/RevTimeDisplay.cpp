@@ -288,33 +288,18 @@ void SetValue(HWND window, RevTimeRecord* r, WPARAM index, LPARAM value) {
     Paint(window, r);
 }
 
-LRESULT Create(HWND window, LPARAM lParam) {
-    RevTimeRecord* r = CreateRecord<RevTimeRecord>(window, lParam);
-    if (r == nullptr) return -1;
+void Create(RevTimeRecord* r, const CREATESTRUCTA*) {
     if (ScreenBitsPerPixel() <= 8) {
         r->mainFill = RGB(255, 255, 255);
         r->bassFill = RGB(192, 192, 192);
         r->mainFillDisabled = RGB(192, 192, 192);
         r->bassFillDisabled = RGB(128, 128, 128);
     }
-    return 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK RevTimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return Create(window, lParam);
-    RevTimeRecord* r = GetRecord<RevTimeRecord>(window);
-    if (r == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, RevTimeRecord* r, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<RevTimeRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, r); });
-        case WM_ERASEBKGND:
-            return 1;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             Press(window, r, lParam, message == WM_LBUTTONDBLCLK);
@@ -326,15 +311,8 @@ LRESULT CALLBACK RevTimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             Release(window, r);
             return 0;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) != window) break;
+            if (reinterpret_cast<HWND>(wParam) != window) return std::nullopt;
             return SetCursorFor(window, r);
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            Paint(window, r);
-            return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
-            return 0;
         case QVR_SETVALUE:
             SetValue(window, r, wParam, lParam);
             return 0;
@@ -342,7 +320,14 @@ LRESULT CALLBACK RevTimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             r->overlay = reinterpret_cast<HBITMAP>(wParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr ControlClass<RevTimeRecord> kControlClass = {Create, Paint, Handle, true, true};
+
+}  // namespace
+
+LRESULT CALLBACK RevTimeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

@@ -22,12 +22,12 @@ bool IsRevTimeDragActive() {
 
 namespace {
 
-struct ControlClass {
+struct RegisteredClass {
     const char* name;
     WNDPROC proc;
 };
 
-constexpr ControlClass kClasses[] = {
+constexpr RegisteredClass kClasses[] = {
     {kPushButtonClass, PushButtonProc},
     {kSliderClass, SliderProc},
     {kEditClass, ValueFieldProc},
@@ -44,7 +44,7 @@ constexpr ControlClass kClasses[] = {
 int RegisterSkinControls(HINSTANCE module) {
     SkinModule = module;
     int registered = 0;
-    for (const ControlClass& c : kClasses) {
+    for (const RegisteredClass& c : kClasses) {
         WNDCLASSA wc = {};
         wc.style = CS_DBLCLKS | CS_PARENTDC;
         wc.lpfnWndProc = c.proc;

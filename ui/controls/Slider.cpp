@@ -17,8 +17,10 @@ constexpr COLORREF kTrackEnabled = RGB(32, 32, 32);
 constexpr COLORREF kTrackDisabled = RGB(160, 160, 160);
 constexpr COLORREF kMajorTick = RGB(80, 80, 80);
 constexpr COLORREF kMinorTick = RGB(136, 136, 136);
-constexpr int kThumbFace = 16;        // thumb size across the axis
-constexpr int kThumbGrabLength = 26;  // part of a horizontal thumb that counts as grabbing it
+constexpr int kThumbFace = 16;  // thumb size across the axis
+// A press grabs the thumb except on its last pixels along the axis (its shadow).
+constexpr int kGrabMarginHorizontal = 3;
+constexpr int kGrabMarginVertical = 5;
 constexpr std::size_t kMaxTicks = 512;
 
 struct SliderRecord {
@@ -33,7 +35,6 @@ struct SliderRecord {
     bool grabbedThumb = false;
     HBITMAP background = nullptr;    // page background, not owned
     SkinImage thumbImage = nullptr;  // not owned
-    int thumbPos = 0;
     int value = 0;
     int minimum = 0;
     int maximum = 0;
@@ -44,13 +45,22 @@ struct SliderRecord {
     int pageStep = 0;
     bool showTrack = true;
     int thumbLength = 29;
-    bool firstPaint = true;
     SkinTint focusTint = kStandardTint;
     SkinTint idleTint = 0;
 };
 
 int Span(const SliderRecord* s, int width, int height) {
     return (s->vertical ? height : width) - s->thumbLength;
+}
+
+// Where the thumb of the current value is: its left edge (horizontal) or its bottom edge
+// (vertical), in client pixels.
+int ThumbPos(HWND window, const SliderRecord* s) {
+    RECT client;
+    GetClientRect(window, &client);
+    const int offset =
+        SliderOffset(s->value, s->minimum, s->range, Span(s, client.right, client.bottom));
+    return s->vertical ? client.bottom - offset : offset;
 }
 
 void Paint(HWND window, SliderRecord* s) {
@@ -80,12 +90,13 @@ void Paint(HWND window, SliderRecord* s) {
             RECT where;
             GetRectInParent(window, &where);
             SelectScope select(source.Get(), s->background);
+            const int thumbPos = ThumbPos(window, s);
             if (!s->vertical) {
-                BitBlt(dc, s->thumbPos, 0, length - 3, h, source.Get(), where.left + s->thumbPos,
+                BitBlt(dc, thumbPos, 0, length - 3, h, source.Get(), where.left + thumbPos,
                        where.top, SRCCOPY);
             } else {
-                BitBlt(dc, 0, s->thumbPos - length, w, length - 3, source.Get(), where.left,
-                       where.top + s->thumbPos - length, SRCCOPY);
+                BitBlt(dc, 0, thumbPos - length, w, length - 3, source.Get(), where.left,
+                       where.top + thumbPos - length, SRCCOPY);
             }
         }
         if (!s->vertical && s->tickSpacing != 0) {
@@ -110,16 +121,12 @@ void Paint(HWND window, SliderRecord* s) {
         const int offset = SliderOffset(s->value, s->minimum, s->range, span);
         if (!s->vertical) {
             AlphaBlitImage(dc, offset, 0, length, kThumbFace, s->thumbImage, fade, tint, 0);
-            s->thumbPos = offset;
+        } else if (s->showTrack) {
+            AlphaBlitImage(dc, 2, h - length - offset, kThumbFace, length, s->thumbImage, fade,
+                           tint, 0);
         } else {
-            if (s->showTrack) {
-                AlphaBlitImage(dc, 2, h - length - offset, kThumbFace, length, s->thumbImage, fade,
-                               tint, 0);
-            } else {
-                AlphaBlitImage(dc, 0, h - length - offset, kThumbFace + 2, length, s->thumbImage,
-                               fade, tint, 0);
-            }
-            s->thumbPos = h - offset;
+            AlphaBlitImage(dc, 0, h - length - offset, kThumbFace + 2, length, s->thumbImage, fade,
+                           tint, 0);
         }
     }
     cycle.Present();
@@ -152,8 +159,11 @@ void Press(HWND window, SliderRecord* s, LPARAM lParam) {
     s->savedCursor = GetCursor();
     SetCursor(nullptr);
     s->moved = false;
-    s->grabbedThumb = !s->vertical ? (s->thumbPos <= x && x < s->thumbPos + kThumbGrabLength)
-                                   : (s->thumbPos - 29 <= y && y < s->thumbPos - 5);
+    const int thumbPos = ThumbPos(window, s);
+    const int length = s->thumbLength;
+    s->grabbedThumb = !s->vertical
+                          ? (thumbPos <= x && x < thumbPos + length - kGrabMarginHorizontal)
+                          : (thumbPos - length <= y && y < thumbPos - kGrabMarginVertical);
     POINT screen = {x, y};
     ClientToScreen(window, &screen);
     s->pressScreenPos = screen;
@@ -200,10 +210,11 @@ void Release(HWND window, SliderRecord* s) {
         } else {
             RECT frame;
             GetWindowRect(window, &frame);
+            const int thumbPos = ThumbPos(window, s);
             if (!s->vertical) {
-                SetCursorPos(frame.left + s->thumbPos + 12, (frame.top + frame.bottom) / 2 - 2);
+                SetCursorPos(frame.left + thumbPos + 12, (frame.top + frame.bottom) / 2 - 2);
             } else {
-                SetCursorPos((frame.left + frame.right) / 2 - 2, frame.top + s->thumbPos - 16);
+                SetCursorPos((frame.left + frame.right) / 2 - 2, frame.top + thumbPos - 16);
             }
         }
         Report(window, QVS_ENDCHANGE, 0);
@@ -256,35 +267,13 @@ void SetRange(HWND window, SliderRecord* s, int minimum, int maximum) {
     Paint(window, s);
 }
 
-LRESULT Create(HWND window, LPARAM lParam) {
-    SliderRecord* s = CreateRecord<SliderRecord>(window, lParam);
-    if (s == nullptr) return -1;
-    s->vertical = (reinterpret_cast<const CREATESTRUCTA*>(lParam)->style & QVSS_VERT) != 0;
-    return 0;
+void Create(SliderRecord* s, const CREATESTRUCTA* create) {
+    s->vertical = (create->style & QVSS_VERT) != 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return Create(window, lParam);
-    SliderRecord* s = GetRecord<SliderRecord>(window);
-    if (s == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, SliderRecord* s, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<SliderRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] {
-                // The first paint runs twice so that a disabled slider knows where its thumb is.
-                if (s->firstPaint) {
-                    s->firstPaint = false;
-                    Paint(window, s);
-                }
-                Paint(window, s);
-            });
-        case WM_ERASEBKGND:
-            return 1;
         case WM_LBUTTONDOWN:
             Press(window, s, lParam);
             return 0;
@@ -302,19 +291,12 @@ LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         case WM_KEYDOWN: {
             const int change = KeyChange(s, wParam);
-            if (change == 0) break;
+            if (change == 0) return std::nullopt;
             Step(window, s, change);
             return 0;
         }
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            Paint(window, s);
-            return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
-            return 0;
         case QVS_GETPOS:
             return s->value;
         case QVS_SETPOS:
@@ -355,7 +337,14 @@ LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             s->idleTint = static_cast<SkinTint>(wParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr ControlClass<SliderRecord> kControlClass = {Create, Paint, Handle, true, true};
+
+}  // namespace
+
+LRESULT CALLBACK SliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

@@ -30,26 +30,16 @@ void Paint(HWND window, StaticImageRecord* s) {
     cycle.Present();
 }
 
-LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool reportsClicks) {
-    if (message == WM_CREATE) return CreateRecord<StaticImageRecord>(window, lParam) ? 0 : -1;
-    StaticImageRecord* s = GetRecord<StaticImageRecord>(window);
-    if (s == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, StaticImageRecord* s, UINT message, WPARAM wParam,
+                              LPARAM lParam, bool reportsClicks) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<StaticImageRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, s); });
-        case WM_ERASEBKGND:
-            return 1;
         case QVI_SETBITMAP:
             s->bitmapId = static_cast<int>(wParam);
             InvalidateRect(window, nullptr, FALSE);
             return 0;
         case WM_NCHITTEST:
             if (!reportsClicks) return HTTRANSPARENT;
-            break;
+            return std::nullopt;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
             if (reportsClicks) {
@@ -57,22 +47,31 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool r
                              lParam);
             }
             return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
-            return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
+
+constexpr ControlClass<StaticImageRecord> kClickable = {
+    nullptr, Paint,
+    [](HWND window, StaticImageRecord* s, UINT message, WPARAM wParam, LPARAM lParam) {
+        return Handle(window, s, message, wParam, lParam, true);
+    },
+    true, false};
+constexpr ControlClass<StaticImageRecord> kNoHit = {
+    nullptr, Paint,
+    [](HWND window, StaticImageRecord* s, UINT message, WPARAM wParam, LPARAM lParam) {
+        return Handle(window, s, message, wParam, lParam, false);
+    },
+    true, false};
 
 }  // namespace
 
 LRESULT CALLBACK StaticImageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return Dispatch(window, message, wParam, lParam, true);
+    return DispatchControl(kClickable, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK StaticNoHitImageProc(HWND window, UINT message, WPARAM wParam,
                                       LPARAM lParam) noexcept {
-    return Dispatch(window, message, wParam, lParam, false);
+    return DispatchControl(kNoHit, window, message, wParam, lParam);
 }

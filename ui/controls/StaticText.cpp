@@ -26,21 +26,9 @@ void Paint(HWND window, StaticTextRecord* t) {
     cycle.Present();
 }
 
-}  // namespace
-
-LRESULT CALLBACK StaticTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return CreateRecord<StaticTextRecord>(window, lParam) ? 0 : -1;
-    StaticTextRecord* t = GetRecord<StaticTextRecord>(window);
-    if (t == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, StaticTextRecord* t, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<StaticTextRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, t); });
-        case WM_ERASEBKGND:
-            return 1;
         case WM_SETFONT:
             t->font = reinterpret_cast<HFONT>(wParam);
             if (LOWORD(lParam) != 0) InvalidateRect(window, nullptr, FALSE);
@@ -57,11 +45,15 @@ LRESULT CALLBACK StaticTextProc(HWND window, UINT message, WPARAM wParam, LPARAM
             PostMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(ControlId(window), 0),
                          reinterpret_cast<LPARAM>(window));
             return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
-            return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+constexpr ControlClass<StaticTextRecord> kControlClass = {nullptr, Paint, Handle, true, false};
+
+}  // namespace
+
+LRESULT CALLBACK StaticTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-// The open box's state; the box exists at most once, so one record does.
+// A box's state, kept in its window's user-data slot from its opening to its destruction.
 struct TypedEntryState {
     HWND field = nullptr;  // not owned
     WNDPROC editProc = nullptr;
@@ -15,16 +15,20 @@ struct TypedEntryState {
     bool fontOwned = false;
     bool closing = false;  // being destroyed: the focus loss that follows must not close it again
 };
-TypedEntryState entry;
+
+TypedEntryState* StateOf(HWND box) {
+    return reinterpret_cast<TypedEntryState*>(GetWindowLongPtrA(box, GWLP_USERDATA));
+}
 
 void Close(HWND box) {
-    if (entry.closing) return;
-    entry.closing = true;
+    TypedEntryState* entry = StateOf(box);
+    if (entry == nullptr || entry->closing) return;
+    entry->closing = true;
     DestroyWindow(box);
 }
 
 void Commit(HWND box) {
-    HWND field = entry.field;
+    HWND field = StateOf(box)->field;
     char text[256] = {};
     GetWindowTextA(box, text, sizeof(text));
     SetWindowTextA(field, text);
@@ -38,7 +42,8 @@ void Commit(HWND box) {
 }
 
 LRESULT CALLBACK TypedEntryProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    const WNDPROC editProc = entry.editProc;
+    TypedEntryState* entry = StateOf(box);
+    const WNDPROC editProc = entry->editProc;
     switch (message) {
         case WM_KEYDOWN:
             // The box is gone after these keys; nothing is left to pass the key on to.
@@ -59,14 +64,15 @@ LRESULT CALLBACK TypedEntryProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
             if (wParam == '\r' || wParam == 27) return 0;
             break;
         case WM_KILLFOCUS:
-            if (entry.closing) break;
+            if (entry->closing) break;
             CallWindowProcA(editProc, box, message, wParam, lParam);
             Close(box);
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc));
-            if (entry.fontOwned && entry.font != nullptr) DeleteObject(entry.font);
-            entry = TypedEntryState();
+            SetWindowLongPtrA(box, GWLP_USERDATA, 0);
+            if (entry->fontOwned && entry->font != nullptr) DeleteObject(entry->font);
+            delete entry;
             TypedEntryWindow = nullptr;
             break;
         default:
@@ -90,15 +96,21 @@ void OpenTypedEntry(HWND field) {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTypedEntryId)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(field, GWLP_HINSTANCE)), nullptr);
     if (box == nullptr) return;
+    auto* entry = new (std::nothrow) TypedEntryState();
+    if (entry == nullptr) {
+        DestroyWindow(box);
+        return;
+    }
 
     CaptionFont font;
-    entry.field = field;
-    entry.font = font.Release(&entry.fontOwned);
-    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(entry.font), 0);
+    entry->field = field;
+    entry->font = font.Release(&entry->fontOwned);
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(entry->font), 0);
     char text[256] = {};
     GetWindowTextA(field, text, sizeof(text));
     SetWindowTextA(box, text);
-    entry.editProc = reinterpret_cast<WNDPROC>(
+    SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(entry));
+    entry->editProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TypedEntryProc)));
     TypedEntryWindow = box;
     SetFocus(box);

@@ -144,28 +144,13 @@ LRESULT SetText(HWND window, LPARAM lParam) {
     return DefWindowProcA(window, WM_SETTEXT, 0, lParam);
 }
 
-LRESULT Create(HWND window, LPARAM lParam) {
-    FieldRecord* f = CreateRecord<FieldRecord>(window, lParam);
-    if (f == nullptr) return -1;
-    f->accel = (reinterpret_cast<const CREATESTRUCTA*>(lParam)->style & QVES_LINEAR) == 0;
-    return 0;
+void Create(FieldRecord* f, const CREATESTRUCTA* create) {
+    f->accel = (create->style & QVES_LINEAR) == 0;
 }
 
-}  // namespace
-
-LRESULT CALLBACK ValueFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_CREATE) return Create(window, lParam);
-    FieldRecord* f = GetRecord<FieldRecord>(window);
-    if (f == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-
+std::optional<LRESULT> Handle(HWND window, FieldRecord* f, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
     switch (message) {
-        case WM_NCDESTROY:
-            DestroyRecord<FieldRecord>(window);
-            break;
-        case WM_PAINT:
-            return HandlePaintMessage(window, [&] { Paint(window, f); });
-        case WM_ERASEBKGND:
-            return 1;
         case WM_LBUTTONDOWN:
             Press(window, f, lParam);
             return 0;
@@ -180,7 +165,7 @@ LRESULT CALLBACK ValueFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case WM_RBUTTONDOWN:
             if (f->dragging) return 0;
-            break;
+            return std::nullopt;
         case WM_MOUSEWHEEL:
             Wheel(window, f, wParam);
             return 0;
@@ -189,14 +174,11 @@ LRESULT CALLBACK ValueFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 OpenTypedEntry(window);
                 return 0;
             }
-            if (KeyDelta(wParam) == 0) break;
+            if (KeyDelta(wParam) == 0) return std::nullopt;
             PostAdjust(window, KeyDelta(wParam));
             return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS;
-        case WM_SETFOCUS:
-            Paint(window, f);
-            return 0;
         case WM_KILLFOCUS:
             PostAdjust(window, 0);
             if (f->dragging) {
@@ -204,9 +186,6 @@ LRESULT CALLBACK ValueFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM
             } else {
                 Paint(window, f);
             }
-            return 0;
-        case WM_CAPTURECHANGED:
-            ClearDragFlags();
             return 0;
         case WM_SETTEXT:
             return SetText(window, lParam);
@@ -220,7 +199,15 @@ LRESULT CALLBACK ValueFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM
             f->faceImage = reinterpret_cast<SkinImage>(wParam);
             return 0;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Gaining the focus repaints through the shared handling; losing it is the field's own.
+constexpr ControlClass<FieldRecord> kControlClass = {Create, Paint, Handle, true, true};
+
+}  // namespace
+
+LRESULT CALLBACK ValueFieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return DispatchControl(kControlClass, window, message, wParam, lParam);
 }

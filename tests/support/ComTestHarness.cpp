@@ -1,0 +1,231 @@
+// The shared harness of the tests under Wine (see ComTestHarness.h).
+#include "tests/support/ComTestHarness.h"
+
+#include <control.h>
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <vector>
+
+#include "framework/MediaType.h"
+#include "tools/dxhost/GraphRunner.h"
+
+namespace {
+
+// COM on the test program's main thread, as a host's user-interface thread has it.
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+[[maybe_unused]] const ::testing::Environment* const kComEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+
+}  // namespace
+
+SamplePool::SamplePool() {
+    ALLOCATOR_PROPERTIES request = {4, 65536, 1, 0}, actual = {};
+    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IMemAllocator, allocator_.PutVoid()));
+    EXPECT_EQ(S_OK, allocator_->SetProperties(&request, &actual));
+    EXPECT_EQ(S_OK, allocator_->Commit());
+}
+
+ComPtr<IMediaSample> SamplePool::Make(const std::vector<BYTE>& bytes, bool discontinuity) {
+    ComPtr<IMediaSample> sample;
+    BYTE* data = nullptr;
+    EXPECT_EQ(S_OK, allocator_->GetBuffer(sample.Put(), nullptr, nullptr, 0));
+    sample->GetPointer(&data);
+    std::memcpy(data, bytes.data(), bytes.size());
+    sample->SetActualDataLength(static_cast<long>(bytes.size()));
+    sample->SetDiscontinuity(discontinuity);
+    sample->SetSyncPoint(FALSE);
+    sample->SetTime(nullptr, nullptr);
+    sample->SetMediaTime(nullptr, nullptr);
+    return sample;
+}
+
+WavAudio MakeTestAudio(WORD formatTag, WORD bits, WORD channels, DWORD rate, int frames) {
+    WavAudio audio;
+    const auto align = static_cast<WORD>(channels * bits / 8);
+    audio.format = {formatTag, channels, rate, rate * align, align, bits, 0};
+    audio.data.resize(static_cast<std::size_t>(frames) * align);
+    BYTE* out = audio.data.data();
+    for (int frame = 0; frame < frames; ++frame) {
+        for (int channel = 0; channel < channels; ++channel) {
+            const double t = static_cast<double>(frame) / rate;
+            const double value =
+                0.5 * std::sin(2 * std::numbers::pi * (220.0 + 110.0 * channel + 50 * t) * t) +
+                0.25 * ((frame % 100) / 100.0 - 0.5);
+            const auto int16 = static_cast<std::int16_t>(std::lround(value * 32767));
+            const auto float32 = static_cast<float>(value);
+            const void* sample = formatTag == WAVE_FORMAT_PCM ? static_cast<const void*>(&int16)
+                                 : bits == 32                 ? static_cast<const void*>(&float32)
+                                                              : static_cast<const void*>(&value);
+            std::memcpy(out, sample, bits / 8);
+            out += bits / 8;
+        }
+    }
+    return audio;
+}
+
+std::wstring GuidText(REFGUID guid) {
+    WCHAR text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring StringValue(const std::wstring& path, const WCHAR* name) {
+    WCHAR text[MAX_PATH] = {};
+    DWORD bytes = sizeof(text);
+    return RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text,
+                        &bytes) == ERROR_SUCCESS
+               ? text
+               : L"(missing)";
+}
+
+long long DwordValue(const std::wstring& path, const WCHAR* name) {
+    DWORD value = 0;
+    DWORD bytes = sizeof(value);
+    return RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                        &bytes) == ERROR_SUCCESS
+               ? value
+               : -1;
+}
+
+std::wstring WindowsPath(const char* unixPath) {
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c != 0; ++c) path += *c == '/' ? L'\\' : static_cast<WCHAR>(*c);
+    return path;
+}
+
+std::wstring PluginDllPath() {
+    return WindowsPath(QV_PLUGIN_DLL);
+}
+
+PluginModule::PluginModule(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {
+    const auto find = [this](const char* name) {
+        return module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, name))
+                                  : nullptr;
+    };
+    getClassObject_ = reinterpret_cast<decltype(getClassObject_)>(find("DllGetClassObject"));
+    canUnload_ = reinterpret_cast<decltype(canUnload_)>(find("DllCanUnloadNow"));
+    register_ = reinterpret_cast<decltype(register_)>(find("DllRegisterServer"));
+    unregister_ = reinterpret_cast<decltype(unregister_)>(find("DllUnregisterServer"));
+}
+
+ComPtr<CHqPlugIn> CreateLocalFilter() {
+    HRESULT hr = S_OK;
+    CUnknown* created = CHqPlugIn::CreateInstance(nullptr, &hr);
+    if (created == nullptr || FAILED(hr)) {
+        delete created;
+        return ComPtr<CHqPlugIn>();
+    }
+    created->NonDelegatingAddRef();
+    return ComPtr<CHqPlugIn>(static_cast<CHqPlugIn*>(created));
+}
+
+PluginModule* RegisteredFilterTest::module_ = nullptr;
+
+void RegisteredFilterTest::SetUpTestSuite() {
+    module_ = new PluginModule;
+    if (module_->IsLoaded()) module_->RegisterServer();
+}
+
+void RegisteredFilterTest::TearDownTestSuite() {
+    if (module_->IsLoaded()) module_->UnregisterServer();
+    delete module_;
+    module_ = nullptr;
+}
+
+void RegisteredFilterTest::SetUp() {
+    ASSERT_TRUE(module_->IsLoaded()) << "cannot load the DLL or find its exports";
+    ASSERT_EQ(S_OK, CreateRegisteredFilter(filter_.Put()));
+}
+
+void RegisteredFilterTest::TearDown() {
+    filter_.Reset();
+    EXPECT_EQ(S_OK, module_->CanUnloadNow()) << "an object of the DLL is still alive";
+}
+
+ComPtr<IBaseFilter> MakeFilter(REFCLSID clsid) {
+    ComPtr<IBaseFilter> filter;
+    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                     filter.PutVoid()));
+    return filter;
+}
+
+ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION direction) {
+    ComPtr<IPin> pin;
+    EXPECT_EQ(S_OK, FindFilterPin(filter, direction, pin.Put()));
+    return pin;
+}
+
+void WineParserChain::Build(const std::string& wavPath, IBaseFilter* transform,
+                            const WCHAR* transformName, ISampleGrabberCB* callback,
+                            LONG callbackMethod) {
+    WCHAR fullPath[MAX_PATH];
+    const std::wstring wide(wavPath.begin(), wavPath.end());
+    ASSERT_NE(0u, GetFullPathNameW(wide.c_str(), MAX_PATH, fullPath, nullptr));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IGraphBuilder, graph.PutVoid()));
+    reader_ = MakeFilter(CLSID_AsyncReader);
+    parser_ = MakeFilter(kWaveParser);
+    grabberFilter_ = MakeFilter(kSampleGrabber);
+    renderer_ = MakeFilter(kNullRenderer);
+    ASSERT_TRUE(reader_ && parser_ && grabberFilter_ && renderer_);
+    ComPtr<IFileSourceFilter> fileSource;
+    ASSERT_EQ(S_OK, reader_->QueryInterface(IID_IFileSourceFilter, fileSource.PutVoid()));
+    ASSERT_EQ(S_OK, fileSource->Load(fullPath, nullptr));
+    ASSERT_EQ(S_OK, grabberFilter_->QueryInterface(kIidSampleGrabber, grabber.PutVoid()));
+    CMediaType audio(&MEDIATYPE_Audio);
+    ASSERT_EQ(S_OK, grabber->SetMediaType(&audio));
+    ASSERT_EQ(S_OK, grabber->SetBufferSamples(FALSE));
+    ASSERT_EQ(S_OK, grabber->SetCallback(callback, callbackMethod));
+
+    IBaseFilter* const line[] = {reader_.Get(), parser_.Get(), transform, grabberFilter_.Get(),
+                                 renderer_.Get()};
+    const WCHAR* const names[] = {L"File Source (Async)", L"WAVE Parser", transformName,
+                                  L"Sample Grabber", L"Null Renderer"};
+    for (int k = 0; k < 5; ++k) ASSERT_EQ(S_OK, graph->AddFilter(line[k], names[k]));
+    for (int k = 0; k + 1 < 5; ++k) {
+        ASSERT_EQ(S_OK, graph->ConnectDirect(PinOf(line[k], PINDIR_OUTPUT).Get(),
+                                             PinOf(line[k + 1], PINDIR_INPUT).Get(), nullptr));
+    }
+    ComPtr<IMediaFilter> clockless;
+    ASSERT_EQ(S_OK, graph->QueryInterface(IID_IMediaFilter, clockless.PutVoid()));
+    ASSERT_EQ(S_OK, clockless->SetSyncSource(nullptr));
+}
+
+LONG WineParserChain::RunToCompletion() {
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaEvent> events;
+    EXPECT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, control.PutVoid()));
+    EXPECT_EQ(S_OK, graph->QueryInterface(IID_IMediaEvent, events.PutVoid()));
+    if (!control || !events) return 0;
+    EXPECT_TRUE(SUCCEEDED(control->Run()));
+    LONG code = 0;
+    EXPECT_EQ(S_OK, events->WaitForCompletion(kGraphTimeoutMs, &code));
+    EXPECT_EQ(S_OK, control->Stop());
+    return code;
+}
+
+void WineParserChain::Release() {
+    if (grabber) grabber->SetCallback(nullptr, 0);
+    for (ComPtr<IBaseFilter>* filter : {&reader_, &parser_, &grabberFilter_, &renderer_}) {
+        filter->Reset();
+    }
+    grabber.Reset();
+    graph.Reset();
+}
