@@ -34,15 +34,12 @@ double* CAudioTransform::AllocateDelayMemory(std::size_t frames) {
 }
 
 HRESULT CAudioTransform::AllocateMemory(int index, std::int32_t frames) {
-    DelayMemory& memory = memories_[index];
-    memory.position = 0;
-    memory.data = AllocateDelayMemory(static_cast<std::size_t>(frames));
-    if (memory.data == nullptr) {
+    double* data = AllocateDelayMemory(static_cast<std::size_t>(frames));
+    if (data == nullptr) {
         FreeBuffers();
         return E_OUTOFMEMORY;
     }
-    memory.capacity = frames;
-    std::fill(memory.data, memory.data + frames, 0.0);
+    core_.Attach(index, std::unique_ptr<double[]>(data), frames);
     return S_OK;
 }
 
@@ -70,12 +67,12 @@ HRESULT CAudioTransform::AllocateBuffers(const WAVEFORMATEX* input, const WAVEFO
     if (FAILED(hr)) return hr;
 
     for (int k = 0; k < kTankTapCount; ++k) {
-        coefficients_.tankTapsLeft[k] = kTankTapsLeft[k] * fs / kLineReferenceRate;
-        coefficients_.tankTapsRight[k] = kTankTapsRight[k] * fs / kLineReferenceRate;
+        core_.Derived().tankTapsLeft[k] = kTankTapsLeft[k].offset * fs / kLineReferenceRate;
+        core_.Derived().tankTapsRight[k] = kTankTapsRight[k].offset * fs / kLineReferenceRate;
     }
     lastClearedRoomSize_ = 0;
     ResetMeters();
-    states_ = FilterStates{};
+    core_.ResetStates();
 
     SetupBlock snapshot;
     SyncFromAutomation(&snapshot);
@@ -89,11 +86,7 @@ HRESULT CAudioTransform::ReleaseBuffers() {
 }
 
 void CAudioTransform::FreeBuffers() {
-    for (DelayMemory& memory : memories_) {
-        delete[] memory.data;
-        memory.data = nullptr;
-        memory.capacity = 0;
-    }
+    core_.Free();
 }
 
 void CAudioTransform::ResetMeters() {

@@ -18,7 +18,7 @@
 #include "engine/EngineAutomation.h"
 #include "engine/HqPlugInProp.h"
 #include "engine/ParameterTable.h"
-#include "engine/ReverbTables.h"
+#include "engine/ReverbCore.h"
 #include "engine/SetupBlock.h"
 #include "platform/CritSec.h"
 #include "platform/Platform.h"
@@ -27,40 +27,6 @@
 constexpr int kModeDiscontinuity = 0;
 constexpr int kModeContinue = 1;
 constexpr int kModeTail = 2;
-
-// Everything RecalculateCoefficients derives from the settings and the sample rate.
-struct Coefficients {
-    double inputGain = 0, dryGain = 0, reverbGain = 0, earlyGain = 0;
-    double lowCut = 0, highCut = 0, highDamping = 0;
-    double loopGain = 0;  // g, four times per tank round trip
-    double shelfGain = 0, shelfCoefficient = 0;
-    double c1 = 0, c2 = 0, t1 = 0, t2 = 0;  // input diffusers, tank allpasses
-    std::int32_t tankTapsLeft[kTankTapCount] = {};
-    std::int32_t tankTapsRight[kTankTapCount] = {};
-    std::int32_t earlyDelaysLeft[kEarlyTapsLeftCount] = {};
-    std::int32_t earlyDelaysRight[kEarlyTapsRightCount] = {};
-    double earlyGainsLeft[kEarlyTapsLeftCount] = {};
-    double earlyGainsRight[kEarlyTapsRightCount] = {};
-};
-
-// Recursive filter states of the signal path.
-struct FilterStates {
-    double highCut = 0;    // hc
-    double lowCutOut = 0;  // ly
-    double lowCutIn = 0;   // lx
-    double shelfAIn = 0, shelfAOut = 0;
-    double shelfBIn = 0, shelfBOut = 0;
-    double dampA = 0, dampB = 0;
-};
-
-// One delay memory: capacity frames allocated at the start of streaming, of which the first
-// length are in use; position moves downward by one per frame.
-struct DelayMemory {
-    double* data = nullptr;  // owned; freed by FreeBuffers
-    std::int32_t capacity = 0;
-    std::int32_t length = 0;
-    std::int32_t position = 0;
-};
 
 class CAudioTransform : public IHqPlugInProp {
 public:
@@ -125,8 +91,8 @@ public:
     IEngineAutomation* Automation() const { return automation_; }
 
     // Read-only views for diagnostics and tests.
-    const Coefficients& DerivedCoefficients() const { return coefficients_; }
-    const DelayMemory& Memory(int index) const { return memories_[index]; }
+    const Coefficients& DerivedCoefficients() const { return core_.Derived(); }
+    const DelayMemory& Memory(int index) const { return core_.Memory(index); }
     std::int32_t TailCounter() const { return tailCounter_; }
 
     // IHqPlugInProp (IUnknown is the owner's).
@@ -207,17 +173,10 @@ private:
     void MarkSettingsChanged();  // recalculation and dirty flags; caller holds lock_
     int SampleRate() const;
     HRESULT AllocateMemory(int index, std::int32_t frames);
-    void ClearRoomMemories();
 
     template <typename Sample>
     HRESULT ProcessBlock(int mode, const Sample* input, DWORD* inputFrames, Sample* output,
                          DWORD* outputFrames);
-    template <typename Sample, int kInputChannels>
-    void RunFrames(const Sample* input, Sample* output, std::uint32_t frames, double widthFactor,
-                   double peaks[4]);
-    template <typename Sample, int kInputChannels, bool kWithEarly>
-    void RunTank(const Sample* input, Sample* output, std::uint32_t frames, double widthFactor,
-                 double peaks[4]);
 
     CCritSec lock_;
     SetupBlock live_{};
@@ -241,9 +200,7 @@ private:
     std::atomic<int> coefficientsValid_{0};
     std::atomic<int> stereo_{-1};  // -1 until the first SetStereo
 
-    Coefficients coefficients_;
-    FilterStates states_;
-    DelayMemory memories_[kDelayMemoryCount];
+    CReverbCore core_;  // the signal path, its memories and states
     std::int32_t lastClearedRoomSize_ = 0;
     std::int32_t tailCounter_ = 0;
 

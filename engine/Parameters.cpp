@@ -144,7 +144,7 @@ int CAudioTransform::SyncFromAutomation(SetupBlock* snapshot) {
 
 HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int /*mode*/) {
     const std::int32_t* w = snapshot->words;
-    Coefficients& c = coefficients_;
+    Coefficients& c = core_.Derived();
     const std::int32_t rate = SampleRate();
     const double fs = rate;
 
@@ -160,7 +160,7 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     }
     c.highCut = OnePoleCoefficient(w[SetupWord::kHighCut], fs);
 
-    DelayMemory& predelay = memories_[kPredelayMemory];
+    DelayMemory& predelay = core_.Memory(kPredelayMemory);
     predelay.length =
         std::max<std::int32_t>(1, static_cast<std::int32_t>(w[SetupWord::kPredelay] * fs / 1000.0));
     predelay.position %= predelay.length;
@@ -168,14 +168,14 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     // Room scale: Room Size 100 gives R = fs.
     const auto roomScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 15) * fs / 115.0);
     for (int i = 0; i < kReverbLineCount; ++i) {
-        DelayMemory& line = memories_[i];
+        DelayMemory& line = core_.Memory(i);
         line.length =
             std::max<std::int32_t>(1, kLineBaseLengths[i] * roomScale / kLineReferenceRate);
         line.position %= line.length;
     }
     for (int k = 0; k < kTankTapCount; ++k) {
-        c.tankTapsLeft[k] = kTankTapsLeft[k] * roomScale / kLineReferenceRate;
-        c.tankTapsRight[k] = kTankTapsRight[k] * roomScale / kLineReferenceRate;
+        c.tankTapsLeft[k] = kTankTapsLeft[k].offset * roomScale / kLineReferenceRate;
+        c.tankTapsRight[k] = kTankTapsRight[k].offset * roomScale / kLineReferenceRate;
     }
 
     const auto earlyScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 3) * fs / 103.0);
@@ -199,10 +199,10 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     // A new room size cuts the running reverb and reflections off.
     if (w[SetupWord::kRoomSize] != lastClearedRoomSize_) {
         lastClearedRoomSize_ = w[SetupWord::kRoomSize];
-        ClearRoomMemories();
+        core_.ClearRoom();
     }
 
-    auto length = [this](int i) { return memories_[i].length; };
+    auto length = [this](int i) { return core_.Memory(i).length; };
     const double d = w[SetupWord::kDiffusion] / 100.0;
     if (d == 0.0) {
         c.c1 = c.c2 = c.t1 = c.t2 = 0.0;
@@ -238,15 +238,6 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
 
     coefficientsValid_.store(1, std::memory_order_release);
     return S_OK;
-}
-
-void CAudioTransform::ClearRoomMemories() {
-    for (int i = 0; i < kReverbLineCount; ++i) {
-        DelayMemory& line = memories_[i];
-        if (line.data != nullptr) std::fill(line.data, line.data + line.length, 0.0);
-    }
-    DelayMemory& early = memories_[kEarlyMemory];
-    if (early.data != nullptr) std::fill(early.data, early.data + early.capacity, 0.0);
 }
 
 #define QV_PARAMETER_ACCESSORS(Name, index)                      \
