@@ -1,6 +1,8 @@
-// The engine control interface: setups A/B and their copies, undo as its own redo (a Stereo
-// toggle too), the editor's refresh flag and Recalculate.
+// The engine control interface: setups A/B and their copies, undo as its own redo and a gesture's
+// one snapshot, the editor's refresh flag and Recalculate, and the editors' notice windows.
 #include <gtest/gtest.h>
+
+#include <cstdint>
 
 #include "tests/support/EngineHarness.h"
 #include "tests/support/FakeAutomation.h"
@@ -12,26 +14,17 @@ TEST(ControlInterface, SetupsSwapAndCopy) {
     auto decay = [&engine] { return engine.Words()[SetupWord::kDecay]; };
     engine->CopySetup(0, 1);
     engine->SetDecay(80, FALSE);  // A: 80, B: 15
-    engine->SelectSetup(1);
-    EXPECT_EQ(std::pair(1, 15), std::pair(engine->GetSetup(), decay()));
-    engine->SelectSetup(1);  // already live: nothing happens
-    EXPECT_EQ(15, decay());
-    engine->SelectSetup(0);
-    EXPECT_EQ(80, decay());
-    engine->SelectSetup(1);
-    EXPECT_EQ(15, decay());
-
-    // Copied, switching changes nothing; "copy from" brings the stored block back.
-    engine->SetPredelay(42, FALSE);
-    engine->CopySetup(0, 1);
-    const std::vector<int> before = engine.Words();
-    engine->SelectSetup(0);
-    EXPECT_EQ(before, engine.Words());
-    engine->SetPredelay(7, FALSE);
-    engine->CopySetup(1, 0);
+    std::vector<std::pair<int, int>> seen;
+    for (int setup : {1, 1, 0, 1}) {  // selecting the live setup again does nothing
+        engine->SelectSetup(setup);
+        seen.emplace_back(engine->GetSetup(), decay());
+    }
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{1, 15}, {1, 15}, {0, 80}, {1, 15}}), seen);
+    EXPECT_EQ(E_INVALIDARG, engine->SelectSetup(-1));
+    engine->SetDecay(42, FALSE);
+    engine->CopySetup(1, 0);  // the stored setup (A) becomes the live one
     engine->CopySetup(1, 1);  // other pairs do nothing
-    engine->CopySetup(0, 0);
-    EXPECT_EQ(before, engine.Words());
+    EXPECT_EQ(80, decay());
 }
 
 TEST(ControlInterface, UndoIsItsOwnRedoAndAGestureKeepsItsFirstSnapshot) {
@@ -43,7 +36,6 @@ TEST(ControlInterface, UndoIsItsOwnRedoAndAGestureKeepsItsFirstSnapshot) {
     EXPECT_EQ(15, decay());
     engine->Undo();
     EXPECT_EQ(100, decay());
-
     engine->SaveUndo(7);
     engine->SetDecay(30, TRUE);  // opens a capture
     engine->SaveUndo(7);         // the same control while it is open: no new snapshot
@@ -51,22 +43,6 @@ TEST(ControlInterface, UndoIsItsOwnRedoAndAGestureKeepsItsFirstSnapshot) {
     engine->EndCapture();
     engine->Undo();
     EXPECT_EQ(100, decay());
-    engine->SaveUndo(7);  // without an open capture a new one
-    engine->SetDecay(50, FALSE);
-    engine->SaveUndo(7);
-    engine->SetDecay(60, FALSE);
-    engine->Undo();
-    EXPECT_EQ(50, decay());
-
-    // A Stereo toggle is undone by toggling back, the width with it.
-    engine->SetWidth(170, FALSE);
-    engine->SaveUndo(kUndoStereoToggle);
-    engine->SetStereo(0, TRUE);
-    engine->Undo();
-    EXPECT_EQ(std::pair(170, 1),
-              std::pair(engine.Words()[SetupWord::kWidth], engine.Words()[SetupWord::kStereo]));
-    engine->Undo();
-    EXPECT_EQ(0, engine.Words()[SetupWord::kStereo]);
 }
 
 TEST(ControlInterface, RefreshFlagAndRecalculateFollowTheAutomation) {
@@ -76,7 +52,6 @@ TEST(ControlInterface, RefreshFlagAndRecalculateFollowTheAutomation) {
     automation->TestAndClearChanged();
     engine->SetParamsChanged(FALSE);
     EXPECT_EQ(S_FALSE, engine->QueryParamsChanged());
-    EXPECT_EQ(S_FALSE, engine->QueryParamsChanged());
     automation->MarkChanged();
     EXPECT_EQ(S_OK, engine->QueryParamsChanged());
     EXPECT_EQ(S_OK, engine->QueryParamsChanged());  // until the editor clears it
@@ -84,13 +59,28 @@ TEST(ControlInterface, RefreshFlagAndRecalculateFollowTheAutomation) {
     automation->HostSetsValue(Param::kDecay, 1.0f);
     engine.Render(kModeContinue, {0.0, 0.0});
     EXPECT_EQ(S_OK, engine->QueryParamsChanged());
-
     // Recalculate shows automated values to the getters at once; the next block derives.
     automation->HostSetsValue(Param::kPredelay, 0.5f);
     EXPECT_EQ(S_OK, engine->Recalculate());
     EXPECT_EQ(125, engine.Words()[SetupWord::kPredelay]);
     engine.Render(kModeContinue, {0.0, 0.0});
     EXPECT_EQ(5512, engine->Memory(kPredelayMemory).length);
+}
+
+// Two editors' windows are told; one that no longer exists frees its slot at the next notice.
+TEST(ControlInterface, TwoEditorWindowsAreKeptAndStaleOnesForgotten) {
+    EngineHarness engine;
+    const auto window = [](std::uintptr_t n) { return reinterpret_cast<HWND>(n); };  // none real
+    EXPECT_EQ(S_OK, engine->SetNotifyWindow(window(1), 32700));
+    EXPECT_EQ(S_OK, engine->SetNotifyWindow(window(1), 32701));  // the same slot, updated
+    EXPECT_EQ(S_OK, engine->SetNotifyWindow(window(2), 32700));
+    EXPECT_EQ(E_OUTOFMEMORY, engine->SetNotifyWindow(window(3), 32700));
+    EXPECT_EQ(E_INVALIDARG, engine->SetNotifyWindow(nullptr, 32700));
+    EXPECT_EQ(S_OK, engine->SetNotifyWindow(window(2), 0));
+    EXPECT_EQ(S_OK, engine->SetNotifyWindow(window(3), 32700));
+    EXPECT_EQ(E_OUTOFMEMORY, engine->SetNotifyWindow(window(4), 32700));
+    engine->NotifyEditors(kNoticeStateLoaded);
+    EXPECT_EQ(S_OK, engine->SetNotifyWindow(window(4), 32700));
 }
 
 }  // namespace

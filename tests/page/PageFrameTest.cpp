@@ -54,13 +54,6 @@ void PostClick(HWND control, bool release = true) {
     if (release) PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
 }
 
-UiScript::Step Do(std::function<void()> act) {
-    return [act] {
-        act();
-        return true;
-    };
-}
-
 TEST_F(PageFrameTest, AUserSetsTheReverbUpWhileAudioPlays) {
     std::string error;
     ASSERT_TRUE(

@@ -11,7 +11,7 @@
 
 #include "engine/HqPlugInProp.h"
 #include "presets/PresetList.h"
-#include "tests/plugin/PluginTestSupport.h"
+#include "tests/support/ComTestHarness.h"
 #include "tests/support/UiScript.h"
 
 class PageTest : public RegisteredFilterTest {

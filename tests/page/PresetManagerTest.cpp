@@ -26,37 +26,35 @@ std::string ItemText(HTREEITEM item) {
     return text;
 }
 
-// The item at "Bank/Preset", "Preset" or "" (the root), or none.
-HTREEITEM Find(const std::string& path) {
+// Every item below the root by its path: "Bank/", "Bank/Preset" or "Preset".
+std::vector<std::pair<std::string, HTREEITEM>> Walk(HTREEITEM parent = nullptr,
+                                                    const std::string& prefix = "") {
     HWND tree = Tree();
-    HTREEITEM item = TreeView_GetRoot(tree);
-    std::string rest = path;
-    while (!rest.empty() && item != nullptr) {
-        const std::string name = rest.substr(0, rest.find('/'));
-        rest = rest.find('/') == std::string::npos ? "" : rest.substr(rest.find('/') + 1);
-        for (item = TreeView_GetChild(tree, item); item != nullptr;
-             item = TreeView_GetNextSibling(tree, item)) {
-            if (ItemText(item) == name) break;
+    std::vector<std::pair<std::string, HTREEITEM>> items;
+    for (HTREEITEM i = TreeView_GetChild(tree, parent ? parent : TreeView_GetRoot(tree)); i;
+         i = TreeView_GetNextSibling(tree, i)) {
+        const bool bank = TreeView_GetChild(tree, i) != nullptr;
+        items.emplace_back(prefix + ItemText(i) + (bank ? "/" : ""), i);
+        if (bank) {
+            for (auto& below : Walk(i, prefix + ItemText(i) + "/")) items.push_back(below);
         }
     }
-    return item;
+    return items;
 }
 
-// Every item below the root as "Bank/", "Bank/Preset" or "Preset".
 std::vector<std::string> TreeItems() {
-    std::vector<std::string> items;
-    HWND tree = Tree();
-    std::function<void(HTREEITEM, const std::string&)> walk = [&](HTREEITEM parent,
-                                                                  const std::string& prefix) {
-        for (HTREEITEM i = TreeView_GetChild(tree, parent); i;
-             i = TreeView_GetNextSibling(tree, i)) {
-            const bool bank = TreeView_GetChild(tree, i) != nullptr;
-            items.push_back(prefix + ItemText(i) + (bank ? "/" : ""));
-            if (bank) walk(i, prefix + ItemText(i) + "/");
-        }
-    };
-    walk(TreeView_GetRoot(tree), "");
-    return items;
+    std::vector<std::string> paths;
+    for (const auto& item : Walk()) paths.push_back(item.first);
+    return paths;
+}
+
+// The item at "Bank", "Bank/Preset" or "" (the root), or none.
+HTREEITEM Find(const std::string& path) {
+    if (path.empty()) return TreeView_GetRoot(Tree());
+    for (const auto& [itemPath, item] : Walk()) {
+        if (itemPath == path || itemPath == path + "/") return item;
+    }
+    return nullptr;
 }
 
 // Mouse messages posted to the middle of a tree item, as the pointer over it sends them (its
@@ -91,12 +89,6 @@ UiScript::Step Press(int button) {
         HWND manager = FindWindowA("#32770", kManager.c_str());
         if (manager == nullptr || !IsWindowEnabled(manager)) return false;
         UiPressButton(manager, button);
-        return true;
-    };
-}
-UiScript::Step Do(std::function<void()> act) {
-    return [act] {
-        act();
         return true;
     };
 }

@@ -1,8 +1,6 @@
 // The shared harness of the tests under Wine (see ComTestHarness.h).
 #include "tests/support/ComTestHarness.h"
 
-#include <control.h>
-
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -23,29 +21,21 @@ public:
 [[maybe_unused]] const ::testing::Environment* const kComEnvironment =
     ::testing::AddGlobalTestEnvironment(new ComEnvironment);
 
+// The platform's own filters.
+constexpr CLSID kWaveParser = {
+    0xd51bd5a1, 0x7548, 0x11cf, {0xa5, 0x20, 0x00, 0x80, 0xc7, 0x7e, 0xf5, 0x8a}};
+constexpr CLSID kSampleGrabber = {
+    0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+constexpr CLSID kNullRenderer = {
+    0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+
+ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION direction) {
+    ComPtr<IPin> pin;
+    EXPECT_EQ(S_OK, FindFilterPin(filter, direction, pin.Put()));
+    return pin;
+}
+
 }  // namespace
-
-SamplePool::SamplePool() {
-    ALLOCATOR_PROPERTIES request = {4, 65536, 1, 0}, actual = {};
-    EXPECT_EQ(S_OK, CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IMemAllocator, allocator_.PutVoid()));
-    EXPECT_EQ(S_OK, allocator_->SetProperties(&request, &actual));
-    EXPECT_EQ(S_OK, allocator_->Commit());
-}
-
-ComPtr<IMediaSample> SamplePool::Make(const std::vector<BYTE>& bytes, bool discontinuity) {
-    ComPtr<IMediaSample> sample;
-    BYTE* data = nullptr;
-    EXPECT_EQ(S_OK, allocator_->GetBuffer(sample.Put(), nullptr, nullptr, 0));
-    sample->GetPointer(&data);
-    std::memcpy(data, bytes.data(), bytes.size());
-    sample->SetActualDataLength(static_cast<long>(bytes.size()));
-    sample->SetDiscontinuity(discontinuity);
-    sample->SetSyncPoint(FALSE);
-    sample->SetTime(nullptr, nullptr);
-    sample->SetMediaTime(nullptr, nullptr);
-    return sample;
-}
 
 WavAudio MakeTestAudio(WORD formatTag, WORD bits, WORD channels, DWORD rate, int frames) {
     WavAudio audio;
@@ -86,43 +76,28 @@ bool KeyExists(const std::wstring& path) {
     return true;
 }
 
-std::wstring StringValue(const std::wstring& path, const WCHAR* name) {
-    WCHAR text[MAX_PATH] = {};
-    DWORD bytes = sizeof(text);
-    return RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ, nullptr, text,
-                        &bytes) == ERROR_SUCCESS
-               ? text
-               : L"(missing)";
-}
-
-long long DwordValue(const std::wstring& path, const WCHAR* name) {
-    DWORD value = 0;
-    DWORD bytes = sizeof(value);
-    return RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
-                        &bytes) == ERROR_SUCCESS
-               ? value
-               : -1;
-}
-
-std::wstring WindowsPath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c != 0; ++c) path += *c == '/' ? L'\\' : static_cast<WCHAR>(*c);
-    return path;
+std::wstring RegistryValue(const std::wstring& path, const WCHAR* name) {
+    WCHAR value[MAX_PATH] = {};
+    DWORD type = 0, bytes = sizeof value;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type,
+                     value, &bytes) != ERROR_SUCCESS) {
+        return L"(missing)";
+    }
+    DWORD number = 0;
+    std::memcpy(&number, value, sizeof number);
+    return type == REG_DWORD ? std::to_wstring(number) : value;
 }
 
 std::wstring PluginDllPath() {
-    return WindowsPath(QV_PLUGIN_DLL);
+    std::wstring path = L"Z:";
+    for (const char* c = QV_PLUGIN_DLL; *c != 0; ++c) path += *c == '/' ? L'\\' : WCHAR(*c);
+    return path;
 }
 
-PluginModule::PluginModule(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {
-    const auto find = [this](const char* name) {
-        return module_ != nullptr ? reinterpret_cast<void*>(GetProcAddress(module_, name))
-                                  : nullptr;
-    };
-    getClassObject_ = reinterpret_cast<decltype(getClassObject_)>(find("DllGetClassObject"));
-    canUnload_ = reinterpret_cast<decltype(canUnload_)>(find("DllCanUnloadNow"));
-    register_ = reinterpret_cast<decltype(register_)>(find("DllRegisterServer"));
-    unregister_ = reinterpret_cast<decltype(unregister_)>(find("DllUnregisterServer"));
+bool PluginModule::IsLoaded() const {
+    return module_ != nullptr && Export<Call>("DllGetClassObject") &&
+           Export<Call>("DllCanUnloadNow") && Export<Call>("DllRegisterServer") &&
+           Export<Call>("DllUnregisterServer");
 }
 
 ComPtr<CHqPlugIn> CreateLocalFilter() {
@@ -159,19 +134,6 @@ void RegisteredFilterTest::TearDown() {
     EXPECT_EQ(S_OK, module_->CanUnloadNow()) << "an object of the DLL is still alive";
 }
 
-ComPtr<IBaseFilter> MakeFilter(REFCLSID clsid) {
-    ComPtr<IBaseFilter> filter;
-    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                     filter.PutVoid()));
-    return filter;
-}
-
-ComPtr<IPin> PinOf(IBaseFilter* filter, PIN_DIRECTION direction) {
-    ComPtr<IPin> pin;
-    EXPECT_EQ(S_OK, FindFilterPin(filter, direction, pin.Put()));
-    return pin;
-}
-
 void WineParserChain::Build(const std::string& wavPath, IBaseFilter* transform,
                             const WCHAR* transformName, ISampleGrabberCB* callback,
                             LONG callbackMethod) {
@@ -180,15 +142,17 @@ void WineParserChain::Build(const std::string& wavPath, IBaseFilter* transform,
     ASSERT_NE(0u, GetFullPathNameW(wide.c_str(), MAX_PATH, fullPath, nullptr));
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                      IID_IGraphBuilder, graph.PutVoid()));
-    reader_ = MakeFilter(CLSID_AsyncReader);
-    parser_ = MakeFilter(kWaveParser);
-    grabberFilter_ = MakeFilter(kSampleGrabber);
-    renderer_ = MakeFilter(kNullRenderer);
-    ASSERT_TRUE(reader_ && parser_ && grabberFilter_ && renderer_);
+    const CLSID* const classes[] = {&CLSID_AsyncReader, &kWaveParser, &kSampleGrabber,
+                                    &kNullRenderer};
+    ComPtr<IBaseFilter>* const made[] = {&reader_, &parser_, &grabberFilter_, &renderer_};
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_EQ(S_OK, CoCreateInstance(*classes[k], nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IBaseFilter, made[k]->PutVoid()));
+    }
     ComPtr<IFileSourceFilter> fileSource;
     ASSERT_EQ(S_OK, reader_->QueryInterface(IID_IFileSourceFilter, fileSource.PutVoid()));
     ASSERT_EQ(S_OK, fileSource->Load(fullPath, nullptr));
-    ASSERT_EQ(S_OK, grabberFilter_->QueryInterface(kIidSampleGrabber, grabber.PutVoid()));
+    ASSERT_EQ(S_OK, grabberFilter_->QueryInterface(__uuidof(ISampleGrabber), grabber.PutVoid()));
     CMediaType audio(&MEDIATYPE_Audio);
     ASSERT_EQ(S_OK, grabber->SetMediaType(&audio));
     ASSERT_EQ(S_OK, grabber->SetBufferSamples(FALSE));
@@ -208,24 +172,7 @@ void WineParserChain::Build(const std::string& wavPath, IBaseFilter* transform,
     ASSERT_EQ(S_OK, clockless->SetSyncSource(nullptr));
 }
 
-LONG WineParserChain::RunToCompletion() {
-    ComPtr<IMediaControl> control;
-    ComPtr<IMediaEvent> events;
-    EXPECT_EQ(S_OK, graph->QueryInterface(IID_IMediaControl, control.PutVoid()));
-    EXPECT_EQ(S_OK, graph->QueryInterface(IID_IMediaEvent, events.PutVoid()));
-    if (!control || !events) return 0;
-    EXPECT_TRUE(SUCCEEDED(control->Run()));
-    LONG code = 0;
-    EXPECT_EQ(S_OK, events->WaitForCompletion(kGraphTimeoutMs, &code));
-    EXPECT_EQ(S_OK, control->Stop());
-    return code;
-}
-
 void WineParserChain::Release() {
     if (grabber) grabber->SetCallback(nullptr, 0);
-    for (ComPtr<IBaseFilter>* filter : {&reader_, &parser_, &grabberFilter_, &renderer_}) {
-        filter->Reset();
-    }
-    grabber.Reset();
-    graph.Reset();
+    *this = WineParserChain();
 }

@@ -1,8 +1,8 @@
-// A standalone engine set up as a connected, streaming filter would have it: formats for a rate
-// and an input channel count, delay memories allocated on Start. Shared by the engine, host,
-// preset and renderer tests.
+// A standalone engine as a streaming filter has it (64-bit float formats for a rate and input
+// channels; Start allocates), for the engine, host, preset and renderer tests.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "engine/StandaloneReverb.h"
@@ -18,31 +18,27 @@ public:
     CStandaloneReverb& operator*() const { return *engine_; }
     CStandaloneReverb* operator->() const { return engine_; }
     CStandaloneReverb* Get() const { return engine_; }
-
-    // AllocateBuffers with the harness's formats.
     HRESULT Start() { return engine_->StartStreaming(); }
 
-    // One 64-bit block: input frames in `input` (interleaved, inputChannels wide), or none in
-    // mode 2 (outputFrames, 4096 when 0); returns the result and appends the stereo frames
-    // produced to `output`.
+    // One block of interleaved `input` (none in mode 2, which asks for outputFrames, 4096 when
+    // 0); the stereo frames produced are appended to `output`.
     HRESULT Run(int mode, const std::vector<double>& input, std::vector<double>* output,
                 DWORD outputFrames = 0);
-    // One block's output alone.
     std::vector<double> Render(int mode, const std::vector<double>& input);
-    // Feeds `input` in blocks of blockFrames (mode 0 first, then 1), then renders the tail in
-    // mode 2 until the engine reports its end; returns all output.
+    // `input` in blocks of blockFrames (mode 0 first, then 1), then the tail to its end.
     std::vector<double> RenderWithTail(const std::vector<double>& input, DWORD blockFrames);
-    // The live settings words, for whole-block comparisons.
-    std::vector<int> Words() const;
+    std::vector<int> Words() const;      // the live settings
+    std::vector<double> Meters() const;  // input left and right, output left and right
 
 private:
     CStandaloneReverb* engine_;
     WORD inputChannels_;
 };
 
-// The twenty words of a block.
 std::vector<int> Words(const SetupBlock& block);
-// Interleaved frames: an impulse of `amplitude` at frame `at` in `frames` frames of silence.
+// Interleaved frames of silence with an impulse of `amplitude` in every channel at frame `at`.
 std::vector<double> Impulse(int frames, int channels, int at = 0, double amplitude = 1.0);
 // Deterministic white noise in [-amplitude, amplitude).
 std::vector<double> Noise(int frames, int channels, double amplitude, unsigned seed = 1);
+// 64-bit FNV-1a over the bytes of the samples, for renders compared with recorded ones.
+std::uint64_t Digest(const std::vector<double>& samples);

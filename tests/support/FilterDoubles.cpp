@@ -1,15 +1,30 @@
 // The test doubles of the framework and plug-in tests (see FilterDoubles.h).
 #include "tests/support/FilterDoubles.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "framework/Module.h"
 
 namespace {
 
-const AMOVIESETUP_MEDIATYPE kAudioType = {&MEDIATYPE_Audio, &MEDIASUBTYPE_NULL};
-const AMOVIESETUP_PIN kPins[] = {
-    {L"Input", FALSE, FALSE, FALSE, FALSE, &CLSID_NULL, L"Output", 1, &kAudioType},
-    {L"Output", FALSE, TRUE, FALSE, FALSE, &CLSID_NULL, L"Input", 1, &kAudioType},
-};
+bool IsWaveAudio(const CMediaType* type) {
+    return IsEqualGUID(*type->Type(), MEDIATYPE_Audio) &&
+           IsEqualGUID(*type->FormatType(), FORMAT_WaveFormatEx) && type->FormatLength() >= 16;
+}
+
+Delivery DescribeSample(IMediaSample* sample) {
+    Delivery d;
+    const long length = sample->GetActualDataLength();
+    d.timeResult = sample->GetTime(&d.start, &d.stop);
+    LONGLONG mediaStart = 0, mediaStop = 0;
+    d.mediaTimeResult = sample->GetMediaTime(&mediaStart, &mediaStop);
+    d.discontinuity = sample->IsDiscontinuity() == S_OK;
+    d.syncPoint = sample->IsSyncPoint() == S_OK;
+    BYTE* data = nullptr;
+    if (SUCCEEDED(sample->GetPointer(&data)) && length > 0) d.bytes.assign(data, data + length);
+    return d;
+}
 
 }  // namespace
 
@@ -26,19 +41,22 @@ CMediaType AudioType(WORD formatTag, WORD bits, WORD channels, DWORD rate) {
     return type;
 }
 
-const AMOVIESETUP_FILTER CPassThroughFilter::kSetup = {
-    &CLSID_TestPassThrough, L"qv framework test pass-through", 0x200000, 2, kPins};
+HRESULT CPassThroughFilter::CheckInputType(const CMediaType* input) {
+    return IsWaveAudio(input) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+}
+
+HRESULT CPassThroughFilter::GetMediaType(int position, CMediaType* type) {
+    if (!InputPin()->IsConnected()) return E_UNEXPECTED;
+    if (position < 0) return E_INVALIDARG;
+    return position > 0 ? VFW_S_NO_MORE_ITEMS : type->Set(InputPin()->CurrentMediaType());
+}
 
 HRESULT CPassThroughFilter::DecideBufferSize(IMemAllocator* allocator,
                                              ALLOCATOR_PROPERTIES* properties) {
     ALLOCATOR_PROPERTIES request = *properties, in = {};
-    if (IMemAllocator* upstream = InputPin()->Allocator();
-        upstream != nullptr && SUCCEEDED(upstream->GetProperties(&in))) {
-        request.cBuffers = std::max(request.cBuffers, in.cBuffers);
-        request.cbBuffer = std::max(request.cbBuffer, in.cbBuffer);
-    }
-    request.cBuffers = std::max(request.cBuffers, 1L);
-    request.cbBuffer = std::max(request.cbBuffer, 4096L);
+    if (IMemAllocator* upstream = InputPin()->Allocator()) upstream->GetProperties(&in);
+    request.cBuffers = std::max({request.cBuffers, in.cBuffers, 1L});
+    request.cbBuffer = std::max({request.cbBuffer, in.cbBuffer, 4096L});
     const HRESULT hr = allocator->SetProperties(&request, properties);
     return FAILED(hr) || properties->cbBuffer >= request.cbBuffer ? hr : E_FAIL;
 }
@@ -54,39 +72,11 @@ HRESULT CPassThroughFilter::Transform(IMediaSample* in, IMediaSample* out) {
     return out->SetActualDataLength(bytes);
 }
 
-CTestSource::CTestSource(const CMediaType& offered, const ALLOCATOR_PROPERTIES& buffers)
-    : CBaseFilter(L"test source", nullptr, &lock_, GUID_NULL),
-      type(offered),
-      buffers_(buffers),
-      pin_(this, &pinResult_) {
-    NonDelegatingAddRef();
-}
-
-Delivery DescribeSample(IMediaSample* sample) {
-    Delivery d;
-    d.length = sample->GetActualDataLength();
-    d.size = sample->GetSize();
-    d.timeResult = sample->GetTime(&d.start, &d.stop);
-    LONGLONG mediaStart = 0, mediaStop = 0;
-    d.mediaTimeResult = sample->GetMediaTime(&mediaStart, &mediaStop);
-    d.discontinuity = sample->IsDiscontinuity() == S_OK;
-    d.syncPoint = sample->IsSyncPoint() == S_OK;
-    BYTE* data = nullptr;
-    if (SUCCEEDED(sample->GetPointer(&data)) && d.length > 0) d.bytes.assign(data, data + d.length);
-    return d;
-}
-
 HRESULT STDMETHODCALLTYPE CCaptureSink::Pin::Receive(IMediaSample* sample) {
     const HRESULT hr = CBaseInputPin::Receive(sample);
     if (hr != S_OK) return hr;
-    Delivery delivery = DescribeSample(sample);
-    int index = 0;
-    {
-        CAutoLock lock(&sink_->recordLock_);
-        index = static_cast<int>(sink_->deliveries_.size());
-        sink_->deliveries_.push_back(std::move(delivery));
-    }
-    if (index == sink_->holdAt_) {
+    sink_->deliveries.push_back(DescribeSample(sample));
+    if (static_cast<int>(sink_->deliveries.size()) == sink_->holdAt_ + 1) {
         SetEvent(sink_->held_);
         WaitForSingleObject(sink_->letGo_, 60000);  // longer means the test has failed
     }
@@ -96,8 +86,7 @@ HRESULT STDMETHODCALLTYPE CCaptureSink::Pin::Receive(IMediaSample* sample) {
 HRESULT STDMETHODCALLTYPE CCaptureSink::Pin::EndOfStream() {
     const HRESULT hr = CheckStreaming();
     if (hr != S_OK) return hr;
-    CAutoLock lock(&sink_->recordLock_);
-    sink_->endsOfStream_.push_back(static_cast<int>(sink_->deliveries_.size()));
+    sink_->endsOfStream.push_back(static_cast<int>(sink_->deliveries.size()));
     SetEvent(sink_->ended_);
     return S_OK;
 }
@@ -121,21 +110,10 @@ CCaptureSink::~CCaptureSink() {
     for (HANDLE event : {ended_, held_, letGo_}) CloseHandle(event);
 }
 
-std::vector<Delivery> CCaptureSink::Deliveries() const {
-    CAutoLock lock(&recordLock_);
-    return deliveries_;
-}
-
 std::vector<BYTE> CCaptureSink::Bytes() const {
-    CAutoLock lock(&recordLock_);
     std::vector<BYTE> bytes;
-    for (const Delivery& d : deliveries_) bytes.insert(bytes.end(), d.bytes.begin(), d.bytes.end());
+    for (const Delivery& d : deliveries) bytes.insert(bytes.end(), d.bytes.begin(), d.bytes.end());
     return bytes;
-}
-
-std::vector<int> CCaptureSink::EndsOfStream() const {
-    CAutoLock lock(&recordLock_);
-    return endsOfStream_;
 }
 
 bool CCaptureSink::WaitUntil(bool held, DWORD timeoutMs) const {
@@ -143,8 +121,84 @@ bool CCaptureSink::WaitUntil(bool held, DWORD timeoutMs) const {
 }
 
 void CCaptureSink::Clear() {
-    CAutoLock lock(&recordLock_);
-    deliveries_.clear();
-    endsOfStream_.clear();
+    deliveries.clear();
+    endsOfStream.clear();
     for (HANDLE event : {ended_, held_, letGo_}) ResetEvent(event);
+}
+
+TransformChain::TransformChain(CTransformFilter* transform)
+    : filter_(transform), input_(transform->GetPin(0)), output_(transform->GetPin(1)) {}
+
+void TransformChain::SetUp() {
+    ALLOCATOR_PROPERTIES request = {4, 65536, 1, 0}, actual = {};
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IMemAllocator, samples_.PutVoid()));
+    ASSERT_EQ(S_OK, samples_->SetProperties(&request, &actual));
+    ASSERT_EQ(S_OK, samples_->Commit());
+}
+
+void TransformChain::TearDown() {
+    if (source_) source_->Stop();
+    StopAll();
+    for (CBasePin* pin : {SourcePin(), input_, output_, SinkPin()}) {
+        if (pin != nullptr) pin->Disconnect();
+    }
+    for (IBaseFilter* filter : {static_cast<IBaseFilter*>(source_.Get()), Filter(),
+                                static_cast<IBaseFilter*>(sink_.Get())}) {
+        if (filter == nullptr) continue;
+        filter->AddRef();
+        EXPECT_EQ(1u, filter->Release()) << "disconnected, held by the test alone";
+    }
+    source_.Reset();
+    filter_.Reset();
+    sink_.Reset();
+    EXPECT_EQ(0, ModuleObjectCount()) << "an object leaked";
+}
+
+HRESULT TransformChain::ConnectSource(const WavAudio& audio, int blockFrames) {
+    StopAll();
+    if (source_) SourcePin()->Disconnect();
+    input_->Disconnect();
+    EXPECT_EQ(S_OK, CWavSourceFilter::Create(audio, blockFrames, source_.Put()));
+    return SourcePin()->Connect(input_, nullptr);
+}
+
+HRESULT TransformChain::ConnectSink() {
+    output_->Disconnect();
+    SinkPin()->Disconnect();
+    return output_->Connect(SinkPin(), nullptr);
+}
+
+HRESULT TransformChain::PauseAll(bool withSource) {
+    HRESULT hr = sink_->Pause();
+    if (SUCCEEDED(hr)) hr = filter_->Pause();
+    return SUCCEEDED(hr) && withSource ? source_->Pause() : hr;
+}
+
+HRESULT TransformChain::StopAll() {
+    const HRESULT hr = filter_->Stop();
+    sink_->Stop();
+    return hr;
+}
+
+ComPtr<IMediaSample> TransformChain::Sample(const std::vector<BYTE>& bytes, bool discontinuity) {
+    ComPtr<IMediaSample> sample;
+    BYTE* data = nullptr;
+    EXPECT_EQ(S_OK, samples_->GetBuffer(sample.Put(), nullptr, nullptr, 0));
+    sample->GetPointer(&data);
+    std::memcpy(data, bytes.data(), bytes.size());
+    sample->SetActualDataLength(static_cast<long>(bytes.size()));
+    sample->SetDiscontinuity(discontinuity);
+    sample->SetSyncPoint(FALSE);
+    sample->SetTime(nullptr, nullptr);
+    sample->SetMediaTime(nullptr, nullptr);
+    return sample;
+}
+
+ALLOCATOR_PROPERTIES TransformChain::OutputBuffers() const {
+    ALLOCATOR_PROPERTIES props = {};
+    if (IMemAllocator* allocator = static_cast<CBaseOutputPin*>(output_)->Allocator()) {
+        allocator->GetProperties(&props);
+    }
+    return props;
 }

@@ -5,95 +5,80 @@
 #include <cstring>
 
 #include "engine/SampleConversion.h"
+#include "framework/ComPtr.h"
 
-ReferenceChain::ReferenceChain(const WAVEFORMATEX& input)
-    : input_(CStandaloneReverb::MakeFormat(input.wFormatTag, input.wBitsPerSample, input.nChannels,
-                                           input.nSamplesPerSec)),
-      output_(CStandaloneReverb::MakeFormat(input.wFormatTag, input.wBitsPerSample, 2,
-                                            input.nSamplesPerSec)) {
-    HRESULT status = S_OK;
-    engine_ = new CStandaloneReverb(&status, &CMediaParams::Create);
-    engine_->SetFormats(input_, output_);
-    Automation().SetSampleRate(static_cast<int>(input_.nSamplesPerSec));
-}
+namespace {
 
-ReferenceChain::~ReferenceChain() {
-    engine_->ReleaseBuffers();
-    engine_->Release();
-}
-
-void ReferenceChain::BeginSample(bool discontinuity, const REFERENCE_TIME* start) {
-    if (discontinuity && start != nullptr) {
-        position_ = *start * static_cast<std::int64_t>(input_.nSamplesPerSec) / 10000000;
-    }
-    Automation().UpdateToSamplePosition(position_);
-}
-
-HRESULT ReferenceChain::Process(int mode, const BYTE* in, DWORD* inFrames, BYTE* out,
-                                DWORD* outFrames) {
-    // Copies of the sample bytes: media sample buffers need not be aligned for the elements.
-    const std::size_t inCount = in != nullptr ? std::size_t{input_.nChannels} * *inFrames : 0;
+// One block operation on sample bytes, which need not be aligned for the elements: 64-bit
+// audio in its own precision, 16-bit through float, `in` and `inFrames` null for the tail.
+HRESULT Process(CStandaloneReverb& engine, const WAVEFORMATEX& format, int mode, const BYTE* in,
+                DWORD* inFrames, BYTE* out, DWORD* outFrames) {
+    const std::size_t inCount = in != nullptr ? std::size_t{format.nChannels} * *inFrames : 0;
     const std::size_t outCount = std::size_t{2} * *outFrames;
-    HRESULT hr = S_OK;
-    if (input_.wBitsPerSample == 64) {
+    if (format.wBitsPerSample == 64) {
         std::vector<double> i(inCount), o(outCount);
-        if (inCount != 0) std::memcpy(i.data(), in, inCount * 8);
-        hr = engine_->ProcessFloat64(mode, in ? i.data() : nullptr, inFrames, o.data(), outFrames);
+        std::memcpy(i.data(), in, inCount * 8);
+        const HRESULT hr =
+            engine.ProcessFloat64(mode, in ? i.data() : nullptr, inFrames, o.data(), outFrames);
         std::memcpy(out, o.data(), std::size_t{16} * *outFrames);
-    } else {
-        const bool pcm = input_.wFormatTag == WAVE_FORMAT_PCM;
-        std::vector<float> i(inCount), o(outCount);
-        std::vector<short> shorts(std::max(inCount, outCount));
-        if (inCount != 0) {
-            std::memcpy(pcm ? static_cast<void*>(shorts.data()) : i.data(), in,
-                        inCount * (pcm ? 2 : 4));
-        }
-        if (pcm) Int16ToFloat(shorts.data(), i.data(), inCount);
-        hr = engine_->ProcessFloat32(mode, in ? i.data() : nullptr, inFrames, o.data(), outFrames);
-        if (pcm) FloatToInt16(o.data(), shorts.data(), std::size_t{2} * *outFrames);
-        std::memcpy(out, pcm ? static_cast<void*>(shorts.data()) : o.data(),
-                    std::size_t{pcm ? 4u : 8u} * *outFrames);
+        return hr;
     }
-    if (inFrames != nullptr) position_ += *inFrames;
+    const bool pcm = format.wFormatTag == WAVE_FORMAT_PCM;
+    std::vector<float> i(inCount), o(outCount);
+    std::vector<short> shorts(std::max(inCount, outCount));
+    std::memcpy(pcm ? static_cast<void*>(shorts.data()) : i.data(), in, inCount * (pcm ? 2 : 4));
+    if (pcm) Int16ToFloat(shorts.data(), i.data(), inCount);
+    const HRESULT hr =
+        engine.ProcessFloat32(mode, in ? i.data() : nullptr, inFrames, o.data(), outFrames);
+    if (pcm) FloatToInt16(o.data(), shorts.data(), std::size_t{2} * *outFrames);
+    std::memcpy(out, pcm ? static_cast<void*>(shorts.data()) : o.data(),
+                std::size_t{pcm ? 4u : 8u} * *outFrames);
     return hr;
 }
 
-HRESULT ReferenceChain::ProcessSample(bool discontinuity, REFERENCE_TIME start, const BYTE* in,
-                                      DWORD frames, std::vector<BYTE>* out) {
-    BeginSample(discontinuity, &start);
-    std::vector<BYTE> buffer(std::size_t{output_.nBlockAlign} * frames);
-    DWORD outFrames = frames;
-    const HRESULT hr = Process(discontinuity ? kModeDiscontinuity : kModeContinue, in, &frames,
-                               buffer.data(), &outFrames);
-    out->insert(out->end(), buffer.begin(), buffer.begin() + output_.nBlockAlign * outFrames);
-    return hr;
-}
-
-HRESULT ReferenceChain::RenderTail(DWORD bufferFrames, std::vector<BYTE>* out, int* buffers) {
-    std::vector<BYTE> buffer(std::size_t{output_.nBlockAlign} * bufferFrames);
-    for (*buffers = 0;;) {
-        DWORD outFrames = bufferFrames;
-        const HRESULT hr = Process(kModeTail, nullptr, nullptr, buffer.data(), &outFrames);
-        if (FAILED(hr)) return hr;
-        *buffers += outFrames != 0;
-        out->insert(out->end(), buffer.begin(), buffer.begin() + output_.nBlockAlign * outFrames);
-        if (hr == S_FALSE) return S_OK;
-    }
-}
+}  // namespace
 
 std::vector<BYTE> ExpectedOutput(const WavAudio& input, int blockFrames,
-                                 const std::function<void(ReferenceChain&)>& prepare) {
-    ReferenceChain chain(input.format);
-    if (prepare) prepare(chain);
-    std::vector<BYTE> out;
-    HRESULT hr = chain.Start();
+                                 const PrepareEngine& prepare, int bufferFrames) {
+    const WAVEFORMATEX& f = input.format;
+    const WAVEFORMATEX in = CStandaloneReverb::MakeFormat(f.wFormatTag, f.wBitsPerSample,
+                                                          f.nChannels, f.nSamplesPerSec);
+    const WAVEFORMATEX out =
+        CStandaloneReverb::MakeFormat(f.wFormatTag, f.wBitsPerSample, 2, f.nSamplesPerSec);
+    HRESULT hr = S_OK;
+    ComPtr<CStandaloneReverb> engine(new CStandaloneReverb(&hr, &CMediaParams::Create));
+    engine->SetFormats(in, out);
+    auto& automation = *static_cast<CMediaParams*>(engine->Automation());
+    automation.SetSampleRate(static_cast<int>(f.nSamplesPerSec));
+    if (prepare) prepare(*engine.Get(), automation);
+    if (SUCCEEDED(hr)) hr = engine->StartStreaming();
+
+    const DWORD buffer = static_cast<DWORD>(bufferFrames > 0 ? bufferFrames : blockFrames);
+    std::vector<BYTE> result, chunk(std::size_t{out.nBlockAlign} * buffer);
+    const auto keep = [&](DWORD frames) {
+        result.insert(result.end(), chunk.begin(), chunk.begin() + out.nBlockAlign * frames);
+    };
     const std::int64_t frames = input.Frames();
     for (std::int64_t frame = 0; SUCCEEDED(hr) && frame < frames; frame += blockFrames) {
+        // The clock stands at the sample's first frame, re-based or counted.
+        automation.UpdateToSamplePosition(frame);
         const auto count = static_cast<DWORD>(std::min<std::int64_t>(blockFrames, frames - frame));
-        hr = chain.ProcessSample(frame == 0, SourceTimeOfFrame(frame, input.format.nSamplesPerSec),
-                                 input.data.data() + frame * input.format.nBlockAlign, count, &out);
+        int mode = frame == 0 ? kModeDiscontinuity : kModeContinue;
+        for (DWORD done = 0; SUCCEEDED(hr) && done < count; mode = kModeContinue) {
+            DWORD inFrames = count - done, outFrames = buffer;
+            hr = Process(*engine.Get(), in, mode, &input.data[(frame + done) * in.nBlockAlign],
+                         &inFrames, chunk.data(), &outFrames);
+            keep(outFrames);
+            done += inFrames;
+            if (inFrames == 0) hr = E_FAIL;
+        }
     }
-    int buffers = 0;
-    if (SUCCEEDED(hr)) hr = chain.RenderTail(static_cast<DWORD>(blockFrames), &out, &buffers);
-    return SUCCEEDED(hr) ? out : std::vector<BYTE>{};
+    for (HRESULT tail = S_OK; SUCCEEDED(hr) && tail == S_OK;) {
+        DWORD outFrames = buffer;
+        tail = hr =
+            Process(*engine.Get(), in, kModeTail, nullptr, nullptr, chunk.data(), &outFrames);
+        keep(outFrames);
+    }
+    engine->ReleaseBuffers();
+    return SUCCEEDED(hr) ? result : std::vector<BYTE>{};
 }

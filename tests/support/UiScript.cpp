@@ -158,6 +158,13 @@ UiScript::Step Pause(DWORD ms) {
     };
 }
 
+UiScript::Step Do(std::function<void()> act) {
+    return [act] {
+        act();
+        return true;
+    };
+}
+
 void UiType(HWND control, const std::string& text) {
     // A combo box hands the focus on to its edit control.
     SetFocus(control);

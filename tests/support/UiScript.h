@@ -38,6 +38,8 @@ UiScript::Step AnswerMessageBox(int button, std::string* text, std::string* capt
 UiScript::Step InDialog(const std::string& caption, std::function<void(HWND)> act);
 // Done once ms have passed since the step first ran.
 UiScript::Step Pause(DWORD ms);
+// Runs act, done at once.
+UiScript::Step Do(std::function<void()> act);
 
 // Typing into an edit control or a combo box's edit; a click on a dialog's button (posted).
 void UiType(HWND control, const std::string& text);

@@ -15,48 +15,41 @@
 
 namespace {
 
-TEST(ControlLaws, WheelSpeedBetweenTheExtremesAndPacking) {
-    EXPECT_EQ((std::vector<int>{5, 2, 1, 20}),
+TEST(ControlLaws, WheelPackingTicksAxesMeterNumbersAndTypedValues) {
+    EXPECT_EQ((std::vector<int>{5, 2, 1, 20, -10, 1}),
               (std::vector<int>{WheelChange(120, 100), WheelChange(120, 250), WheelChange(120, 501),
-                                WheelChange(240, 100)}));
+                                WheelChange(240, 100), UnpackFieldDelta(0xFFF62710u),
+                                PeakTextGap(30, 30)}));       // a readout's gap is at least 1
     EXPECT_EQ(0x11700001u, PackFieldAdjust(0x10001, 70000));  // both truncated to 16 bits
-    EXPECT_EQ(-10, UnpackFieldDelta(0xFFF62710u));            // as the page reads it
-}
-
-TEST(ControlLaws, TicksAxesAndTypedValues) {
-    // The page's layouts are in the pictures; here a range of 0, no spacing, a bound.
     SliderTick ticks[64];
     EXPECT_EQ((std::vector<std::size_t>{1, 0, 0, 4}),
               (std::vector<std::size_t>{
                   SliderTicks(5, 5, 10, 0, ticks, 64), SliderTicks(0, 100, 0, 0, ticks, 64),
                   SliderTicks(0, 100, -5, 0, ticks, 64), SliderTicks(0, 1000, 1, 0, ticks, 4)}));
     const LogAxis freq = MakeLogAxis(19.0, 22100.0), time = MakeLogAxis(60.0, 40000.0);
-    EXPECT_EQ((std::vector<int>{19, 22100, 60, 40000}),
+    EXPECT_EQ((std::vector<int>{19, 22100, 60, 40000, 140}),
               (std::vector<int>{AxisValue(freq, 2, 2, 150), AxisValue(freq, 152, 2, 150),
-                                AxisValueUp(time, 86, 86, 82), AxisValueUp(time, 4, 86, 82)}));
+                                AxisValueUp(time, 86, 86, 82), AxisValueUp(time, 4, 86, 82),
+                                MeterLitStart(5, 3, 3, 140, true)}));  // a range of 0 lights none
+    std::vector<std::string> readouts;
+    for (const int level : {-1000, -999, -35, 0, -5, INT32_MAX}) {
+        char out[16];
+        FormatPeakLevel(level, out, sizeof(out));
+        readouts.push_back(out);
+    }
+    EXPECT_EQ((std::vector<std::string>{"-Inf", "-99.9", "-3.5", "0.0", "-0.5", "214748364.7"}),
+              readouts);
     const char* const texts[] = {"12.34", "-0.5", ".5", " 7", "3.",         "abc",          "",
                                  "-Inf.", "--5",  "+5", "x7", "\t-36.1 dB", "99999999999.9"};
     const int tenths[] = {123, -5, 5, 70, 30, 0, 0, 0, 0, 0, 0, -361, INT32_MAX};
     for (int i = 0; i < 13; ++i) EXPECT_EQ(tenths[i], ParseTenths(texts[i], 1)) << texts[i];
-    EXPECT_EQ(0, ParseTenths(nullptr, 1));
-    EXPECT_EQ(-1205, ParseTenths("-12.05", 2));
-}
-
-TEST(ControlLaws, MeterLengthsAndReadoutNumbers) {
-    EXPECT_EQ(140, MeterLitStart(5, 3, 3, 140, true));  // a range of 0 lights nothing
-    const std::pair<int, const char*> readouts[] = {
-        {-1000, "-Inf"}, {-999, "-99.9"}, {-35, "-3.5"}, {0, "0.0"}, {-5, "-0.5"}};
-    for (const auto& [level, text] : readouts) {
-        char out[16];
-        FormatPeakLevel(level, out, sizeof(out));
-        EXPECT_EQ(std::string(text), out);
-    }
+    EXPECT_EQ((std::vector<int>{0, -1205}),
+              (std::vector<int>{ParseTenths(nullptr, 1), ParseTenths("-12.05", 2)}));
 }
 
 TEST(ControlLaws, RunLengthDecoding) {
     using Bytes = std::vector<std::uint8_t>;
-    // Data; width, height and bytes read; the pixels in rows of Rle8Stride bytes. The skin's own
-    // run-length bitmaps are in the pictures of the displays.
+    // Data; width, height and bytes read; the pixels in rows of Rle8Stride bytes.
     const std::tuple<Bytes, std::vector<int>, Bytes> cases[] = {
         // a delta leaves the pixels it skips alone
         {{2, 1, 0, 2, 2, 1, 2, 5, 0, 1},
