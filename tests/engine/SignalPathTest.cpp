@@ -1,9 +1,10 @@
 // The block operation: the optimised loop against the plain steps of ReferenceReverb, renders of
-// every setting against their recorded digests, bypass, the tail, meters and clip counters.
+// every setting against their recorded digests, bypass, the tail, meters, clips and 16-bit samples.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "engine/SampleConversion.h"
 #include "tests/engine/ReferenceReverb.h"
 #include "tests/support/EngineHarness.h"
 
@@ -173,6 +174,17 @@ TEST(SignalPath, ClipCountersTripAboveFullScaleAndMetersHoldThePeakUntilRead) {
     EXPECT_EQ((std::vector<double>{0.75, 0.5, 0.75, 0.5}), engine.Meters());
     engine.Render(kModeContinue, {0.125, -0.0625});
     EXPECT_EQ((std::vector<double>{0.125, 0.0625, 0.125, 0.0625}), engine.Meters());
+}
+
+// 16-bit samples in and out: s / 32768 in; out truncated toward zero and clamped.
+TEST(SignalPath, SixteenBitSamplesScaleTruncateAndClamp) {
+    EXPECT_EQ((std::vector<float>{-1.0f, -1.0f / 32768, 0.5f, 32767.0f / 32768}),
+              (std::vector<float>{Int16ToFloat(-32768), Int16ToFloat(-1), Int16ToFloat(16384),
+                                  Int16ToFloat(32767)}));
+    const std::pair<float, short> cases[] = {
+        {-2.0f, -32768}, {-1.0f, -32768}, {-1.9f / 32768, -1}, {1.9f / 32768, 1},
+        {0.5f, 16384},   {1.0f, 32767},   {7.5f, 32767}};
+    for (const auto& [in, out] : cases) EXPECT_EQ(out, FloatToInt16(in)) << in;
 }
 
 }  // namespace
