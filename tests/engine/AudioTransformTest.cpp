@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "tests/support/EngineHarness.h"
 
@@ -79,6 +81,52 @@ TEST(Formats, StereoOutputIsRequiredAndDerived) {
     EXPECT_EQ(S_OK, engine->DeriveOutputFormat(&mono));
     EXPECT_EQ(0, std::memcmp(&stereo, &mono, sizeof mono));  // 16-byte frames, 1536000 bytes/s
     EXPECT_EQ(VFW_E_NOT_CONNECTED, engine->GetWaveFormat(&format, 2));
+}
+
+// An allocator that grants a fixed buffer size (or fails) and remembers the request.
+struct FakeAllocator : IMemAllocator {
+    using Time = REFERENCE_TIME;
+    LONG grantBytes = 8192;
+    HRESULT result = S_OK;
+    ALLOCATOR_PROPERTIES requested{};
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE SetProperties(ALLOCATOR_PROPERTIES* request,
+                                            ALLOCATOR_PROPERTIES* actual) override {
+        requested = *actual = *request;
+        actual->cbBuffer = grantBytes;
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE GetProperties(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Commit() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Decommit() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetBuffer(IMediaSample**, Time*, Time*, DWORD) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ReleaseBuffer(IMediaSample*) override { return E_NOTIMPL; }
+};
+
+TEST(Formats, NegotiateBuffersDoublesForMonoInputAndRefusesSmallBuffers) {
+    // Channels, bytes asked and granted, the allocator's answer; expected answer, bytes
+    // requested and agreed.
+    const std::tuple<WORD, LONG, LONG, HRESULT, HRESULT, LONG, LONG> cases[] = {
+        {1, 4096, 8192, S_OK, S_OK, 8192, 8192},
+        {2, 4096, 511, S_OK, E_FAIL, 4096, 511},
+        {2, 512, 512, S_OK, S_OK, 512, 512},
+        {2, 4096, 8192, E_OUTOFMEMORY, E_OUTOFMEMORY, 4096, 4096}};
+    for (const auto& [channels, ask, grant, answer, expected, requested, agreed] : cases) {
+        EngineHarness engine(44100, channels);
+        FakeAllocator allocator;
+        allocator.grantBytes = grant;
+        allocator.result = answer;
+        ALLOCATOR_PROPERTIES props{4, ask, 1, 0};
+        EXPECT_EQ(expected, engine->NegotiateBuffers(&allocator, &props)) << grant;
+        EXPECT_EQ((std::vector<LONG>{4, requested, agreed}),
+                  (std::vector<LONG>{allocator.requested.cBuffers, allocator.requested.cbBuffer,
+                                     props.cbBuffer}));
+    }
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// The editor in the platform's own property frame (OleCreatePropertyFrame), as hosts open it:
-// a user sets the reverb up through four states, each saved as a picture in the build tree, the
-// last with audio playing through a graph (meters and readouts show it, clip indicators light and
-// a click clears them); and dxhost --editor renders with what the user set in its frame.
+// The editor in the platform's property frame: four states pictured, the last with audio playing
+// (meters, readouts, clip lamps); and dxhost --editor rendering with what was set in its frame.
 #include <control.h>
 #include <gtest/gtest.h>
 #include <olectl.h>

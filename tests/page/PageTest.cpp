@@ -1,8 +1,5 @@
-// The editor page as a host opens it, in a test frame: every control of the layout in place,
-// windows and objects that come and go; the buttons (Reset, the setups and their menu,
-// Stereo/Mono, Tail, the mutes, Bypass, Help); a state loaded by the host; and the Presets menu
-// against a copy of the factory bank: marks, a preset applied as one undo step, presets added and
-// updated.
+// The page's layout, windows and objects; its buttons and Help; a state loaded by the host; and
+// the Presets menu: marks, a preset as one undo step, presets added and updated.
 #include <gtest/gtest.h>
 
 #include "engine/ParameterTable.h"

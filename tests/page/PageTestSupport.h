@@ -1,8 +1,5 @@
-// The editor page of the registered filter in a frame window of the tests' own, shown as a host
-// shows it: made through the DLL's class object, given the filter, activated, and driven with
-// the messages real input produces. Its preset library is a copy of the factory bank in the
-// test's folder (the registry's "PluginPath"). The engine is read back through the filter's
-// IHqPlugInProp.
+// The registered filter's editor page in a frame of the tests' own, driven with real input
+// messages; its preset library is a copy of the factory bank (the registry's "PluginPath").
 #pragma once
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// Every parameter between the engine and the page: keys, typed text and drags on the fields,
-// sliders and displays reach the engine's setters, each gesture as one undo step; values set
-// by a host's automation thread come back as texts and positions.
+// Keys, typed text and drags reach the engine, a gesture per undo step; automation from a host
+// thread comes back as texts and positions.
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -1,6 +1,5 @@
-// The Preset Manager, opened from the page's preset menu and driven as a user drives it: tree
-// items found by text and clicked, the context menu, the small dialogs, the platform's file
-// dialogs and the message boxes answered; the library and its file checked afterwards.
+// The Preset Manager driven as a user drives it: tree, context menu, dialogs, file dialogs and
+// message boxes; the library and its file checked afterwards.
 #include <gtest/gtest.h>
 
 #include "tests/page/PageTestSupport.h"

@@ -1,6 +1,5 @@
-// Drives the modal loops a test's own thread enters (popup menus, message boxes, dialogs) as a
-// user does: a thread timer runs the script's steps in turn from inside the loop, each step
-// waiting until the window it needs is there. Windows only.
+// Answers the modal loops (menus, message boxes, dialogs) a test's thread enters: a thread timer
+// runs the steps in turn, each waiting until the window it needs is there. Windows only.
 #pragma once
 
 #include <functional>
