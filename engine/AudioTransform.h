@@ -93,6 +93,9 @@ public:
     // Read-only views for diagnostics and tests.
     const Coefficients& DerivedCoefficients() const { return core_.Derived(); }
     const DelayMemory& Memory(int index) const { return core_.Memory(index); }
+    // Four frames at a time where the processor can (the default), or two: the output is the
+    // same; the tests and benchmarks run both.
+    void UseWideFrames(bool wide) { core_.UseWideFrames(wide); }
     std::int32_t TailCounter() const { return tailCounter_; }
 
     // IHqPlugInProp (IUnknown is the owner's).

@@ -12,14 +12,17 @@
 //   output: 7 signed, weighted taps per side from the tank, plus the reflections, mixed to
 //           mid and side with the dry signal.
 //
-// A block is cut into runs of frames in which no tank line or tap wraps, so that every access
-// of a run is a fixed pointer plus the frame's index. Each run goes through the path in passes:
-// the input filters frame by frame (they recur); the diffusers and the predelay two frames at a
-// time (a frame's slot holds what its line took a whole length before, never another frame's of
-// the same stretch), in stretches between their own wraps; the tank frame by frame with its two
-// halves side by side in one pair of lanes; then the reflections, the output taps and the mix
-// two frames at a time. Every value comes from the operations, in the order, of the plain
-// frame-by-frame transcription the tests keep. Runs on the streaming thread; allocates nothing.
+// The frames go in runs in which no tank line, output tap or reflection wraps, so that every
+// access of a run is a fixed pointer less the frame's index; a run goes on across blocks until
+// its next wrap. Each block's part of a run goes through the path in passes: the input filters
+// frame by frame (they recur); the diffusers and the predelay several frames at a time (within
+// a stretch between their own wraps a frame's slot holds what its line took a whole length
+// before, never another frame's of the stretch); the tank frame by frame with its two halves
+// side by side in one pair of lanes; and beside it the reflections, the output taps and the mix,
+// several frames at a time. Where the processor has AVX the passes over frames take four frames
+// at a time, else two. Every value comes from the operations, in the order, of the plain
+// frame-by-frame transcription the tests keep, so the output is the same either way. Runs on
+// the streaming thread; allocates nothing.
 #include "engine/ReverbCore.h"
 
 #include <algorithm>
@@ -27,6 +30,12 @@
 #include <cmath>
 #include <cstring>
 #include <type_traits>
+
+// Everything a run calls is forced inline, so that the four-lane run, compiled for AVX, takes
+// its helpers with it. (Their vector arguments never cross a call, so GCC's note on the ABI of
+// such arguments does not apply; the build turns it off for this file.)
+#define QV_INLINE [[gnu::always_inline]] inline
+#define QV_INLINE_LAMBDA __attribute__((always_inline))
 
 namespace {
 
@@ -38,48 +47,74 @@ constexpr double kE20 = static_cast<double>(1e-20f);
 // Frames per run at most: bounds the scratch arrays on the stack.
 constexpr std::int32_t kMaxRun = 256;
 
-// Two doubles side by side, each lane computed exactly as a scalar would be.
+// Two or four doubles side by side, each lane computed exactly as a scalar would be. The tank's
+// halves take two lanes; the passes over frames take two or four frames at a time.
 using Double2 = double __attribute__((vector_size(16)));
+using Double4 = double __attribute__((vector_size(32)));
 using Float2 = float __attribute__((vector_size(8)));
+using Float4 = float __attribute__((vector_size(16)));
 
-inline Double2 Load2(const double* p) {
-    Double2 v;
+template <typename V>
+constexpr int kLanes = sizeof(V) / sizeof(double);
+
+template <typename V>
+QV_INLINE V Load(const double* p) {
+    V v;
     std::memcpy(&v, p, sizeof(v));
     return v;
 }
-inline void Store2(double* p, Double2 v) {
+// From a 32-byte aligned address, so that the load can be an instruction's operand.
+template <typename V>
+QV_INLINE V LoadAligned(const double* p) {
+    return Load<V>(static_cast<const double*>(__builtin_assume_aligned(p, 32)));
+}
+template <typename V>
+QV_INLINE void Store(double* p, V v) {
     std::memcpy(p, &v, sizeof(v));
 }
-inline Double2 Splat(double x) {
+QV_INLINE Double2 Splat(double x) {
     return Double2{x, x};
 }
 
 // The greater of a peak and a sample's magnitude, lane by lane, as std::max(peak,
 // std::fabs(x)) has it (a NaN never becomes the peak).
-inline Double2 Peak(Double2 peak, Double2 x) {
-    using Bits2 = std::int64_t __attribute__((vector_size(16)));
-    const auto magnitude = std::bit_cast<Double2>(std::bit_cast<Bits2>(x) & INT64_MAX);
+template <typename V>
+QV_INLINE V Peak(V peak, V x) {
+    using Bits = decltype(x < x);
+    const auto magnitude = std::bit_cast<V>(std::bit_cast<Bits>(x) & INT64_MAX);
     return magnitude > peak ? magnitude : peak;
 }
 
-// The greater of two peaks' lanes.
-inline double Greater(Double2 peak) {
-    return std::max(peak[0], peak[1]);
+// The greatest of a peak's lanes.
+template <typename V>
+QV_INLINE double Greatest(V peak) {
+    double greatest = peak[0];
+    for (int k = 1; k < kLanes<V>; ++k) greatest = std::max(greatest, peak[k]);
+    return greatest;
 }
 
-// Allpass on a delay slot: y = M - forward x; M := back y + x. For one lane or two.
+// Allpass on a delay slot: y = M - forward x; M := back y + x. For one lane or several.
 template <typename T>
-inline T Allpass(T& slot, T forward, T back, T x) {
+QV_INLINE T Allpass(T& slot, T forward, T back, T x) {
     const T y = slot - forward * x;
     slot = back * y + x;
+    return y;
+}
+
+// The allpass of a diffuser over frames whose slots sit side by side.
+template <typename V>
+QV_INLINE V AllpassFrames(double* slots, V forward, V back, V x) {
+    V m = Load<V>(slots);
+    const V y = Allpass(m, forward, back, x);
+    Store(slots, m);
     return y;
 }
 
 // A tank half's head: a low shelf (first-order allpass split), the input added, and one-pole
 // damping. For one lane or two.
 template <typename T>
-inline T ShelfAndDamp(T x, T& shelfIn, T& shelfOut, T& damp, T shelfCoefficient, T shelfGain,
-                      T damping, T feed) {
+QV_INLINE T ShelfAndDamp(T x, T& shelfIn, T& shelfOut, T& damp, T shelfCoefficient, T shelfGain,
+                         T damping, T feed) {
     const T t = (x - shelfOut) * shelfCoefficient + shelfIn;
     shelfIn = x;
     shelfOut = t;
@@ -92,19 +127,19 @@ inline T ShelfAndDamp(T x, T& shelfIn, T& shelfOut, T& damp, T shelfCoefficient,
 struct SlotPair {
     double* a;
     double* b;
-    Double2 Read(std::int32_t r) const { return Double2{a[r], b[r]}; }
-    void Write(std::int32_t r, Double2 v) const {
+    QV_INLINE Double2 Read(std::int32_t r) const { return Double2{a[r], b[r]}; }
+    QV_INLINE void Write(std::int32_t r, Double2 v) const {
         a[r] = v[0];
         b[r] = v[1];
     }
     // A delay: what the slots held, then the new values.
-    Double2 Delay(std::int32_t r, Double2 v) const {
+    QV_INLINE Double2 Delay(std::int32_t r, Double2 v) const {
         const Double2 out = Read(r);
         Write(r, v);
         return out;
     }
     // An allpass on the slots.
-    Double2 Allpass(std::int32_t r, Double2 coefficient, Double2 x) const {
+    QV_INLINE Double2 Allpass(std::int32_t r, Double2 coefficient, Double2 x) const {
         Double2 slot = Read(r);
         const Double2 y = ::Allpass(slot, coefficient, coefficient, x);
         Write(r, slot);
@@ -112,61 +147,125 @@ struct SlotPair {
     }
 };
 
-// A sum of taps with their signed weights, in table order: at(tap) loads a tap's frames, lane()
-// gives a weight for them.
-template <std::size_t kCount, typename At, typename Lane>
-inline auto TapSum(const double* const (&taps)[kCount], const Double2 (&weights)[kCount], At at,
-                   Lane lane) {
-    auto sum = at(taps[0]) * lane(weights[0]);
-    for (std::size_t k = 1; k < kCount; ++k) sum = sum + at(taps[k]) * lane(weights[k]);
+// A sum of taps with their signed weights (each repeated for four lanes), in table order, over
+// the frames at r and on (as many as V has lanes), or over the one frame at r when V is double.
+template <typename V, std::size_t kCount>
+QV_INLINE V TapSum(const double* const (&taps)[kCount], const double (&weights)[kCount][4],
+                   std::int32_t r) {
+    auto term = [&](std::size_t k) QV_INLINE_LAMBDA {
+        if constexpr (std::is_same_v<V, double>) {
+            return taps[k][r] * weights[k][0];
+        } else {
+            return Load<V>(taps[k] + r) * LoadAligned<V>(weights[k]);
+        }
+    };
+    V sum = term(0);
+    for (std::size_t k = 1; k < kCount; ++k) sum = sum + term(k);
     return sum;
 }
 
-// The allpass of a diffuser over two frames whose slots sit side by side.
-inline Double2 Allpass2(double* slots, Double2 forward, Double2 back, Double2 x) {
-    Double2 m = Load2(slots);
-    const Double2 y = Allpass(m, forward, back, x);
-    Store2(slots, m);
-    return y;
+// The frames at r and on of a scratch array, or the one at r.
+template <typename V>
+QV_INLINE V At(const double* p, std::int32_t r) {
+    if constexpr (std::is_same_v<V, double>) {
+        return p[r];
+    } else {
+        return Load<V>(p + r);
+    }
+}
+// x in every lane.
+template <typename V>
+QV_INLINE V Broadcast(double x) {
+    if constexpr (std::is_same_v<V, double>) {
+        return x;
+    } else if constexpr (kLanes<V> == 2) {
+        return V{x, x};
+    } else {
+        return V{x, x, x, x};
+    }
 }
 
-// Two frames of output at out: lanes 1 of left and right first (the earlier frame), lanes 0
-// next.
-template <typename Sample>
-inline void StoreFrames(Sample* out, Double2 left, Double2 right) {
-    const Double2 earlier = __builtin_shufflevector(left, right, 1, 3);
-    const Double2 later = __builtin_shufflevector(left, right, 0, 2);
-    if constexpr (sizeof(Sample) == sizeof(double)) {
-        Store2(out, earlier);
-        Store2(out + 2, later);
+// Frames of output at out, the earliest first: lane k of left and right is frame
+// lanes - 1 - k.
+template <typename Sample, typename V>
+QV_INLINE void StoreFrames(Sample* out, V left, V right) {
+    if constexpr (kLanes<V> == 2) {
+        const Double2 earlier = __builtin_shufflevector(left, right, 1, 3);
+        const Double2 later = __builtin_shufflevector(left, right, 0, 2);
+        if constexpr (sizeof(Sample) == sizeof(double)) {
+            Store(out, earlier);
+            Store(out + 2, later);
+        } else {
+            const Float2 first = __builtin_convertvector(earlier, Float2);
+            const Float2 second = __builtin_convertvector(later, Float2);
+            std::memcpy(out, &first, sizeof(first));
+            std::memcpy(out + 2, &second, sizeof(second));
+        }
     } else {
-        const Float2 first = __builtin_convertvector(earlier, Float2);
-        const Float2 second = __builtin_convertvector(later, Float2);
-        std::memcpy(out, &first, sizeof(first));
-        std::memcpy(out + 2, &second, sizeof(second));
+        const Double4 earlier = __builtin_shufflevector(left, right, 3, 7, 2, 6);
+        const Double4 later = __builtin_shufflevector(left, right, 1, 5, 0, 4);
+        if constexpr (sizeof(Sample) == sizeof(double)) {
+            Store(out, earlier);
+            Store(out + 4, later);
+        } else {
+            const Float4 first = __builtin_convertvector(earlier, Float4);
+            const Float4 second = __builtin_convertvector(later, Float4);
+            std::memcpy(out, &first, sizeof(first));
+            std::memcpy(out + 4, &second, sizeof(second));
+        }
+    }
+}
+
+// Calls step(lanes, j) for frames j of n, in order: V's lanes of frames at a time while at most
+// `widest` fit, then two (where V has four), then one; lanes is a V, a Double2 or a double.
+template <typename V, typename Step>
+QV_INLINE void Groups(std::int32_t n, std::int32_t widest, Step step) {
+    std::int32_t j = 0;
+    if (widest >= kLanes<V>) {
+        for (; j + kLanes<V> <= n; j += kLanes<V>) step(V{}, j);
+    }
+    if constexpr (kLanes < V >> 2) {
+        if (widest >= 2 && j + 2 <= n) {
+            step(Double2{}, j);
+            j += 2;
+        }
+    }
+    for (; j < n; ++j) step(0.0, j);
+}
+
+// A group's lanes as the first lanes of a wider vector, the rest zero.
+template <typename V, typename T>
+QV_INLINE V Widen(T x) {
+    if constexpr (std::is_same_v<T, V>) {
+        return x;
+    } else if constexpr (std::is_same_v<T, double>) {
+        V v = {};
+        v[0] = x;
+        return v;
+    } else {
+        return __builtin_shufflevector(x, Double2{}, 0, 1, 2, 3);
     }
 }
 
 // The tap's signed weight for loop gain g (see TankTap).
-inline double TapWeight(const TankTap& tap, double g) {
+double TapWeight(const TankTap& tap, double g) {
     const double weight = tap.share == 0.0 ? 1.0 : (1.0 - g) * tap.share + g;
     return tap.sign < 0 ? -weight : weight;
 }
 
-inline std::int32_t Wrapped(std::int32_t position, std::int32_t length) {
+QV_INLINE std::int32_t Wrapped(std::int32_t position, std::int32_t length) {
     return position < 0 ? position + length : position;
 }
 
 // The position a line takes after a frame: the one its next frame writes.
-inline std::int32_t Advanced(const DelayMemory& m) {
+QV_INLINE std::int32_t Advanced(const DelayMemory& m) {
     return m.position == 0 ? m.length - 1 : m.position - 1;
 }
 
 // A tank output tap: `offset` frames behind a line's position after the run's first frame.
-// Limits the run so that stepping the tap down stays inside the line. (The output mix of each
-// pair of frames follows their tank steps, so a tap, at least one frame behind the writes, always
-// reads what a frame-by-frame pass would.)
-inline const double* TankTapPointer(const DelayMemory& m, std::int32_t offset, std::int32_t* run) {
+// Limits the run so that stepping the tap down stays inside the line.
+QV_INLINE const double* TankTapPointer(const DelayMemory& m, std::int32_t offset,
+                                       std::int32_t* run) {
     std::int32_t index = Advanced(m) + offset;
     if (index >= m.length) {
         index -= m.length;
@@ -175,13 +274,21 @@ inline const double* TankTapPointer(const DelayMemory& m, std::int32_t offset, s
     return m.data + index;
 }
 
+// How many frames' taps can be read together after their tank steps: a tap `offset` behind a
+// line's position after frame j reads the slot that frame j + i writes when offset = 1 - i
+// (modulo the length), so a group must end before the first such i.
+std::int32_t SafeGroup(std::int32_t offset, std::int32_t length) {
+    const std::int32_t i = ((1 - offset) % length + length) % length;
+    return i == 0 ? length : i;
+}
+
 // Tank state, both halves side by side: lane 0 is half A, lane 1 half B.
 struct TankState {
     Double2 shelfIn, shelfOut, damp;
 };
 
-// The scratch of a run: frame j of n at index n - 1 - j, so that passes over frames walk the
-// delay memories upward.
+// The scratch of a run, filled from its end: frame j at index kMaxRun - 1 - j, so that passes
+// over frames walk it and the delay memories upward.
 struct RunScratch {
     double inLeft[kMaxRun], inRight[kMaxRun];
     double band[kMaxRun];      // after the band limit
@@ -189,16 +296,16 @@ struct RunScratch {
     double earlyLeft[kMaxRun], earlyRight[kMaxRun];
 };
 
-// The input diffusers over n frames from band to diffused, the reflection buffer taking the
-// signal after the second. Cut into stretches in which no diffuser line and not the buffer
-// wraps; advances their positions.
-void Diffuse(const Coefficients& c, DelayMemory* lines, DelayMemory& reflections, std::int32_t n,
-             RunScratch& scratch) {
-    Double2 forward[4], back[4];
-    for (int k = 0; k < 4; ++k) {
-        forward[k] = Splat(kDiffusers[k].forwardIsC2 ? c.c2 : c.c1);
-        back[k] = Splat(c.c1);
-    }
+// The input diffusers over n frames from band to diffused (the run's frames, the last first),
+// the reflection buffer taking the signal after the second; V's lanes of frames at a time, then
+// fewer. Cut into stretches in which no diffuser line and not the buffer wraps; advances their
+// positions.
+template <typename V>
+QV_INLINE void Diffuse(const Coefficients& c, DelayMemory* lines, DelayMemory& reflections,
+                       std::int32_t n, const double* band, double* diffused) {
+    double forward[4];
+    for (int k = 0; k < 4; ++k) forward[k] = kDiffusers[k].forwardIsC2 ? c.c2 : c.c1;
+    const double back = c.c1;  // every diffuser's back coefficient
     for (std::int32_t first = 0; first < n;) {
         std::int32_t count = std::min(n - first, reflections.position + 1);
         for (const Diffuser& diffuser : kDiffusers) {
@@ -215,35 +322,35 @@ void Diffuse(const Coefficients& c, DelayMemory* lines, DelayMemory& reflections
         }
         double* toEarly = reflections.data + reflections.position - last;
         reflections.position = (reflections.position - count) & (reflections.capacity - 1);
-        const double* in = scratch.band + at;
-        double* out = scratch.diffused + at;
+        const double* in = band + at;
+        double* out = diffused + at;
 
-        std::int32_t r = 0;
-        for (; r + 1 < count; r += 2) {
-            Double2 y = Load2(in + r);
-            y = Allpass2(d[0] + r, forward[0], back[0], y);
-            y = Allpass2(d[1] + r, forward[1], back[1], y);
-            Store2(toEarly + r, y);
-            y = Allpass2(d[2] + r, forward[2], back[2], y);
-            y = Allpass2(d[3] + r, forward[3], back[3], y);
-            Store2(out + r, y);
-        }
-        if (r < count) {
-            double y = in[r];
-            y = Allpass(d[0][r], forward[0][0], back[0][0], y);
-            y = Allpass(d[1][r], forward[1][0], back[1][0], y);
-            toEarly[r] = y;
-            y = Allpass(d[2][r], forward[2][0], back[2][0], y);
-            out[r] = Allpass(d[3][r], forward[3][0], back[3][0], y);
-        }
+        auto frames = [&](auto lanes, std::int32_t r) QV_INLINE_LAMBDA {
+            using T = decltype(lanes);
+            T y = At<T>(in, r);
+            if constexpr (std::is_same_v<T, double>) {
+                y = Allpass(d[0][r], forward[0], back, y);
+                y = Allpass(d[1][r], forward[1], back, y);
+                toEarly[r] = y;
+                y = Allpass(d[2][r], forward[2], back, y);
+                out[r] = Allpass(d[3][r], forward[3], back, y);
+            } else {
+                const T b = Broadcast<T>(back);
+                y = AllpassFrames(d[0] + r, Broadcast<T>(forward[0]), b, y);
+                y = AllpassFrames(d[1] + r, Broadcast<T>(forward[1]), b, y);
+                Store(toEarly + r, y);
+                y = AllpassFrames(d[2] + r, Broadcast<T>(forward[2]), b, y);
+                Store(out + r, AllpassFrames(d[3] + r, Broadcast<T>(forward[3]), b, y));
+            }
+        };
+        Groups<V>(count, kLanes<V>, frames);
         first += count;
     }
 }
 
-// The predelay over n frames of diffused, with the denormal guard. A one-frame line (0 ms) is
-// the previous frame's value; a longer one goes in stretches between its wraps.
-void Predelay(DelayMemory& line, std::int32_t n, RunScratch& scratch) {
-    double* q = scratch.diffused;
+// The predelay over n frames of q (the last first), with the denormal guard. A one-frame line
+// (0 ms) is the previous frame's value; a longer one goes in stretches between its wraps.
+QV_INLINE void Predelay(DelayMemory& line, std::int32_t n, double* q) {
     if (line.length == 1) {
         const double newest = q[0];
         for (std::int32_t r = 0; r + 1 < n; ++r) q[r] = q[r + 1] + kE20;
@@ -267,6 +374,15 @@ void Predelay(DelayMemory& line, std::int32_t n, RunScratch& scratch) {
 
 }  // namespace
 
+bool CReverbCore::WideFramesAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+#else
+    return false;
+#endif
+}
+
 void CReverbCore::Attach(int index, std::unique_ptr<double[]> data, std::int32_t capacity) {
     DelayMemory& memory = memories_[index];
     storage_[index] = std::move(data);
@@ -274,6 +390,7 @@ void CReverbCore::Attach(int index, std::unique_ptr<double[]> data, std::int32_t
     memory.capacity = capacity;
     memory.position = 0;
     std::fill(memory.data, memory.data + capacity, 0.0);
+    planned_ = false;
 }
 
 void CReverbCore::Free() {
@@ -293,28 +410,127 @@ void CReverbCore::ClearRoom() {
     if (early.data != nullptr) std::fill(early.data, early.data + early.capacity, 0.0);
 }
 
-template <typename Sample>
-BlockPeaks CReverbCore::Run(const Sample* input, int inputChannels, Sample* output,
-                            std::uint32_t frames, double widthFactor) {
-    const bool early = coefficients_.earlyGain != 0.0;
-    if (input == nullptr) {
-        return early ? RunFrames<Sample, 0, true>(input, output, frames, widthFactor)
-                     : RunFrames<Sample, 0, false>(input, output, frames, widthFactor);
+void CReverbCore::Plan() {
+    const Coefficients& c = coefficients_;
+    RunPlan& p = plan_;
+    p.mixGroup = 4;
+    for (int k = 0; k < kTankTapCount; ++k) {
+        std::fill_n(p.tankWeightsLeft[k], 4, TapWeight(kTankTapsLeft[k], c.loopGain));
+        std::fill_n(p.tankWeightsRight[k], 4, TapWeight(kTankTapsRight[k], c.loopGain));
+        p.mixGroup = std::min(
+            {p.mixGroup, SafeGroup(c.tankTapsLeft[k], memories_[kTankTapsLeft[k].line].length),
+             SafeGroup(c.tankTapsRight[k], memories_[kTankTapsRight[k].line].length)});
     }
-    if (inputChannels == 1) {
-        return early ? RunFrames<Sample, 1, true>(input, output, frames, widthFactor)
-                     : RunFrames<Sample, 1, false>(input, output, frames, widthFactor);
+    for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
+        const double gain = c.earlyGainsLeft[k];
+        std::fill_n(p.earlyWeightsLeft[k], 4, kEarlySignsLeft[k] < 0 ? -gain : gain);
     }
-    return early ? RunFrames<Sample, 2, true>(input, output, frames, widthFactor)
-                 : RunFrames<Sample, 2, false>(input, output, frames, widthFactor);
+    for (int k = 0; k < kEarlyTapsRightCount; ++k) {
+        const double gain = c.earlyGainsRight[k];
+        std::fill_n(p.earlyWeightsRight[k], 4, kEarlySignsRight[k] < 0 ? -gain : gain);
+    }
+    // Reflections read the buffer after the run has written it: they read what a
+    // frame-by-frame pass would as long as no tap is a whole buffer behind a write of the run.
+    std::int32_t longest = 0;
+    p.shortestDelay = memories_[kEarlyMemory].capacity;
+    for (std::int32_t d : c.earlyDelaysLeft) {
+        longest = std::max(longest, d);
+        p.shortestDelay = std::min(p.shortestDelay, d);
+    }
+    for (std::int32_t d : c.earlyDelaysRight) {
+        longest = std::max(longest, d);
+        p.shortestDelay = std::min(p.shortestDelay, d);
+    }
+    p.runLimit = std::clamp(memories_[kEarlyMemory].capacity - longest, 1, kMaxRun);
+    // The memories may have changed under a run in progress: the next frame opens a new one.
+    run_ = OpenRun{};
+    planned_ = true;
 }
 
-template <typename Sample, int kInputChannels, bool kWithEarly>
-BlockPeaks CReverbCore::RunFrames(const Sample* input, Sample* output, std::uint32_t frames,
-                                  double widthFactor) {
-    const Coefficients& c = coefficients_;
+struct CReverbCore::Runs {
+    // Four frames at a time: the same runs compiled for AVX, chosen only where the processor
+    // has it.
+    template <typename Sample>
+#if defined(__x86_64__) || defined(__i386__)
+    __attribute__((target("avx")))
+#endif
+    static BlockPeaks
+    Wide(CReverbCore& core, const Sample* input, int inputChannels, Sample* output,
+         std::uint32_t frames, double widthFactor) {
+        return With<Sample, Double4>(core, input, inputChannels, output, frames, widthFactor);
+    }
+
+    template <typename Sample, typename Frames>
+    QV_INLINE static BlockPeaks With(CReverbCore& core, const Sample* input, int inputChannels,
+                                     Sample* output, std::uint32_t frames, double widthFactor) {
+        const bool early = core.coefficients_.earlyGain != 0.0;
+        auto run = [&](auto channels, auto withEarly) QV_INLINE_LAMBDA {
+            return Block<Sample, decltype(channels)::value, decltype(withEarly)::value, Frames>(
+                core, input, output, frames, widthFactor);
+        };
+        using Mono = std::integral_constant<int, 1>;
+        using Stereo = std::integral_constant<int, 2>;
+        using None = std::integral_constant<int, 0>;
+        if (input == nullptr) {
+            return early ? run(None{}, std::true_type{}) : run(None{}, std::false_type{});
+        }
+        if (inputChannels == 1) {
+            return early ? run(Mono{}, std::true_type{}) : run(Mono{}, std::false_type{});
+        }
+        return early ? run(Stereo{}, std::true_type{}) : run(Stereo{}, std::false_type{});
+    }
+
+    QV_INLINE static void OpenNext(CReverbCore& core, OpenRun& run);
+
+    template <typename Sample, int kInputChannels, bool kWithEarly, typename Frames>
+    QV_INLINE static BlockPeaks Block(CReverbCore& core, const Sample* input, Sample* output,
+                                      std::uint32_t frames, double widthFactor);
+};
+
+// Opens the run that starts at the memories' present positions: as long as the plan allows and
+// no tank line, output tap or reflection wraps in it.
+QV_INLINE void CReverbCore::Runs::OpenNext(CReverbCore& core, OpenRun& run) {
+    const Coefficients& c = core.coefficients_;
+    DelayMemory* m = core.memories_;
+    std::int32_t n = core.plan_.runLimit;
+    // Lines whose position after the frame is read (by a tap or by half B) must not wrap that
+    // either.
+    for (int i = Line::kAllpassA1; i < kReverbLineCount; ++i) {
+        const std::int32_t p = m[i].position;
+        run.head[i] = m[i].data + p;
+        const bool advancedRead = i != Line::kAllpassA1 && i != Line::kAllpassB1;
+        n = std::min(n, advancedRead && p > 0 ? p : p + 1);
+    }
+    for (int k = 0; k < kTankTapCount; ++k) {
+        run.tankTapsLeft[k] = TankTapPointer(m[kTankTapsLeft[k].line], c.tankTapsLeft[k], &n);
+        run.tankTapsRight[k] = TankTapPointer(m[kTankTapsRight[k].line], c.tankTapsRight[k], &n);
+    }
+    run.halfBFeed = m[Line::kDelayA2].data + Advanced(m[Line::kDelayA2]);
+    // Reflections are read ahead of the buffer's write position at the run's first frame.
+    const DelayMemory& reflections = m[kEarlyMemory];
+    const std::int32_t earlyMask = reflections.capacity - 1;
+    auto tap = [&](std::int32_t delay) QV_INLINE_LAMBDA {
+        const std::int32_t index = reflections.position + delay;
+        if (index > earlyMask) n = std::min(n, index - earlyMask);
+        return reflections.data + (index & earlyMask);
+    };
+    for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
+        run.reflectionsLeft[k] = tap(c.earlyDelaysLeft[k]);
+    }
+    for (int k = 0; k < kEarlyTapsRightCount; ++k) {
+        run.reflectionsRight[k] = tap(c.earlyDelaysRight[k]);
+    }
+    run.length = n;
+    run.done = 0;
+}
+
+template <typename Sample, int kInputChannels, bool kWithEarly, typename Frames>
+QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* input,
+                                              Sample* output, std::uint32_t frames,
+                                              double widthFactor) {
+    const Coefficients& c = core.coefficients_;
+    const RunPlan& plan = core.plan_;
     const double inputGain = c.inputGain, lowCut = c.lowCut, highCut = c.highCut;
-    const double g = c.loopGain;
     // With the low cut on, u = (hc - ly) x 0.5 + e30 (a first-order high-pass); off, u = hc.
     // Written as one weighted sum so the loop needs no branch; scaling by 0.5 and 1 is exact.
     const bool withLowCut = lowCut != 0.0;
@@ -322,110 +538,44 @@ BlockPeaks CReverbCore::RunFrames(const Sample* input, Sample* output, std::uint
     const double allpassWeight = withLowCut ? -0.5 : 0.0;
     const double lowCutGuard = withLowCut ? kE30 : 0.0;
 
-    // The signed weights of the output taps and reflections, both lanes alike.
-    Double2 tapWeightLeft[kTankTapCount], tapWeightRight[kTankTapCount];
-    for (int k = 0; k < kTankTapCount; ++k) {
-        tapWeightLeft[k] = Splat(TapWeight(kTankTapsLeft[k], g));
-        tapWeightRight[k] = Splat(TapWeight(kTankTapsRight[k], g));
-    }
-    Double2 earlyWeightLeft[kEarlyTapsLeftCount], earlyWeightRight[kEarlyTapsRightCount];
-    for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
-        const double gain = c.earlyGainsLeft[k];
-        earlyWeightLeft[k] = Splat(kEarlySignsLeft[k] < 0 ? -gain : gain);
-    }
-    for (int k = 0; k < kEarlyTapsRightCount; ++k) {
-        const double gain = c.earlyGainsRight[k];
-        earlyWeightRight[k] = Splat(kEarlySignsRight[k] < 0 ? -gain : gain);
-    }
-    const Double2 earlyGain = Splat(c.earlyGain), reverbGain = Splat(c.reverbGain);
-    const Double2 dryGain = Splat(c.dryGain), width = Splat(widthFactor);
-
-    FilterStates s = states_;
+    FilterStates s = core.states_;
     TankState tank = {{s.shelfAIn, s.shelfBIn}, {s.shelfAOut, s.shelfBOut}, {s.dampA, s.dampB}};
-    DelayMemory* m = memories_;
-    DelayMemory& reflections = memories_[kEarlyMemory];
-    const std::int32_t earlyMask = reflections.capacity - 1;
-    // Reflections read the buffer after the run has written it, and the output taps the tank:
-    // both read what a frame-by-frame pass would, as long as no tap is a whole buffer behind a
-    // write of the run. A tank tap of no offset reads before its frame's write: such runs are
-    // one frame long.
-    std::int32_t runLimit = kMaxRun;
-    std::int32_t shortestDelay = 0;
-    if constexpr (kWithEarly) {
-        std::int32_t longest = 0;
-        shortestDelay = reflections.capacity;
-        for (std::int32_t d : c.earlyDelaysLeft) {
-            shortestDelay = std::min(shortestDelay, d);
-            longest = std::max(longest, d);
-        }
-        for (std::int32_t d : c.earlyDelaysRight) {
-            shortestDelay = std::min(shortestDelay, d);
-            longest = std::max(longest, d);
-        }
-        runLimit = std::min(runLimit, reflections.capacity - longest);
-    }
-    for (int k = 0; k < kTankTapCount; ++k) {
-        if (c.tankTapsLeft[k] == 0 || c.tankTapsRight[k] == 0) runLimit = 1;
-    }
+    DelayMemory* m = core.memories_;
+    DelayMemory& reflections = m[kEarlyMemory];
 
-    const Double2 loop = Splat(g), t1 = Splat(c.t1), t2 = Splat(c.t2);
+    const Double2 loop = Splat(c.loopGain), t1 = Splat(c.t1), t2 = Splat(c.t2);
     const Double2 shelfCoefficient = Splat(c.shelfCoefficient);
     const Double2 shelfGain = Splat(c.shelfGain), damping = Splat(c.highDamping);
+    // The scratch of the block's part of a run, by pointers to its frame 0: frame j at -j, so
+    // that a group of frames j to j + w - 1 starts at -(j + w - 1).
     RunScratch scratch;
-    // Peaks of two frames' lanes, or of one frame's in lane 0.
-    Double2 inLeftPeak = {}, inRightPeak = {}, outLeftPeak = {}, outRightPeak = {};
+    auto frameZero = [](double(&frames)[kMaxRun]) QV_INLINE_LAMBDA { return frames + kMaxRun - 1; };
+    double* const inLeft = frameZero(scratch.inLeft);
+    double* const inRight = frameZero(scratch.inRight);
+    double* const band = frameZero(scratch.band);
+    double* const diffused = frameZero(scratch.diffused);
+    double* const earlyLeft = frameZero(scratch.earlyLeft);
+    double* const earlyRight = frameZero(scratch.earlyRight);
+    auto groupStart = [](auto lanes, std::int32_t j)
+                          QV_INLINE_LAMBDA { return -(j + kLanes<decltype(lanes)> - 1); };
+    // Peaks of a group of frames' lanes, or of one frame's in lane 0.
+    Frames inLeftPeak = {}, inRightPeak = {}, outLeftPeak = {}, outRightPeak = {};
 
+    OpenRun& run = core.run_;
     for (std::uint32_t done = 0; done < frames;) {
-        std::int32_t n =
-            static_cast<std::int32_t>(std::min<std::uint32_t>(frames - done, runLimit));
-        // The tank lines at the run's first frame. Lines whose position after the frame is read
-        // (by a tap or by half B) must not wrap that either.
-        double* head[kReverbLineCount] = {};
-        for (int i = Line::kAllpassA1; i < kReverbLineCount; ++i) {
-            const std::int32_t p = m[i].position;
-            head[i] = m[i].data + p;
-            const bool advancedRead = i != Line::kAllpassA1 && i != Line::kAllpassB1;
-            n = std::min(n, advancedRead && p > 0 ? p : p + 1);
-        }
-        const double* tapLeft[kTankTapCount];
-        const double* tapRight[kTankTapCount];
-        for (int k = 0; k < kTankTapCount; ++k) {
-            tapLeft[k] = TankTapPointer(m[kTankTapsLeft[k].line], c.tankTapsLeft[k], &n);
-            tapRight[k] = TankTapPointer(m[kTankTapsRight[k].line], c.tankTapsRight[k], &n);
-        }
-        double* halfBFeed = m[Line::kDelayA2].data + Advanced(m[Line::kDelayA2]);
-
-        // Reflections are read ahead of the buffer's write position at the run's first frame.
-        const double* reflectionLeft[kEarlyTapsLeftCount] = {};
-        const double* reflectionRight[kEarlyTapsRightCount] = {};
-        if constexpr (kWithEarly) {
-            const std::int32_t pE = reflections.position;
-            auto tap = [&](std::int32_t delay) {
-                const std::int32_t index = pE + delay;
-                if (index > earlyMask) n = std::min(n, index - earlyMask);
-                return reflections.data + (index & earlyMask);
-            };
-            for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
-                reflectionLeft[k] = tap(c.earlyDelaysLeft[k]);
-            }
-            for (int k = 0; k < kEarlyTapsRightCount; ++k) {
-                reflectionRight[k] = tap(c.earlyDelaysRight[k]);
-            }
-        }
-
-        // From here on frame j of the run is at index r = n - 1 - j of the scratch and at
-        // base + r of a memory whose slot for the run's first frame is `head`.
-        const std::int32_t last = n - 1;
-        auto base = [last](auto* head) { return head - last; };
-        // Loads and weights of two frames (at r and r + 1) or of one.
-        auto pair = [](std::int32_t r) { return [r](const double* p) { return Load2(p + r); }; };
-        auto single = [](std::int32_t r) { return [r](const double* p) { return p[r]; }; };
-        auto lanes = [](Double2 v) { return v; };
-        auto lane = [](Double2 v) { return v[0]; };
+        if (run.done == run.length) OpenNext(core, run);
+        // This block's part of the run: n frames, frame j at -(doneBefore + j) of the run's
+        // pointers into the memories.
+        const std::int32_t doneBefore = run.done;
+        const std::int32_t n = static_cast<std::int32_t>(
+            std::min<std::uint32_t>(frames - done, run.length - doneBefore));
+        auto memoryStart = [doneBefore](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
+            return -(doneBefore + j + kLanes<decltype(lanes)> - 1);
+        };
 
         // The input and the band limit: one-pole high cut, then a first-order allpass split as
         // the low cut.
-        auto inputFrame = [&](std::int32_t r) {
+        auto inputFrame = [&](std::int32_t j) QV_INLINE_LAMBDA {
             double inL, inR, sum;
             if constexpr (kInputChannels == 2) {
                 inL = input[0] * inputGain;
@@ -439,128 +589,110 @@ BlockPeaks CReverbCore::RunFrames(const Sample* input, Sample* output, std::uint
             } else {
                 inL = inR = sum = kE30;
             }
-            scratch.inLeft[r] = inL;
-            scratch.inRight[r] = inR;
+            inLeft[-j] = inL;
+            inRight[-j] = inR;
             s.highCut = (sum - s.highCut) * highCut + s.highCut;
             s.lowCutOut = (s.highCut - s.lowCutOut) * lowCut + s.lowCutIn;
             s.lowCutIn = s.highCut;
-            scratch.band[r] = s.highCut * passWeight + s.lowCutOut * allpassWeight + lowCutGuard;
+            band[-j] = s.highCut * passWeight + s.lowCutOut * allpassWeight + lowCutGuard;
         };
 
-        // The reflections: each side's taps summed in order with their signed gains. Read
-        // before the run writes the buffer when no delay is shorter than the run (beside the
-        // input filters, whose recursion leaves room for them), else after.
-        const double* eL[kEarlyTapsLeftCount];
-        const double* eR[kEarlyTapsRightCount];
-        for (int k = 0; k < kEarlyTapsLeftCount; ++k) eL[k] = base(reflectionLeft[k]);
-        for (int k = 0; k < kEarlyTapsRightCount; ++k) eR[k] = base(reflectionRight[k]);
-        auto reflect = [&](std::int32_t r, auto at, auto weight) {
-            const auto left = TapSum(eL, earlyWeightLeft, at, weight) * weight(earlyGain);
-            const auto right = TapSum(eR, earlyWeightRight, at, weight) * weight(earlyGain);
-            if constexpr (std::is_same_v<decltype(left), const Double2>) {
-                Store2(scratch.earlyLeft + r, left);
-                Store2(scratch.earlyRight + r, right);
+        // The reflections of a group of frames: each side's taps summed in order with their
+        // signed gains. Read before the diffusers write the buffer when no delay is shorter than
+        // the part (beside the input filters, whose recursion leaves room for them), else after.
+        auto reflect = [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
+            using T = decltype(lanes);
+            const std::int32_t r = groupStart(lanes, j), at = memoryStart(lanes, j);
+            const T gain = Broadcast<T>(c.earlyGain);
+            const T left = TapSum<T>(run.reflectionsLeft, plan.earlyWeightsLeft, at) * gain;
+            const T right = TapSum<T>(run.reflectionsRight, plan.earlyWeightsRight, at) * gain;
+            if constexpr (std::is_same_v<T, double>) {
+                earlyLeft[r] = left;
+                earlyRight[r] = right;
             } else {
-                scratch.earlyLeft[r] = left;
-                scratch.earlyRight[r] = right;
+                Store(earlyLeft + r, left);
+                Store(earlyRight + r, right);
             }
         };
-        const bool reflectFirst = kWithEarly && n <= shortestDelay;
+        const bool reflectFirst = kWithEarly && n <= plan.shortestDelay;
 
-        std::int32_t j = 0;
-        for (; j + 1 < n; j += 2) {
-            inputFrame(last - j);
-            inputFrame(last - j - 1);
-            if (reflectFirst) reflect(last - j - 1, pair(last - j - 1), lanes);
-        }
-        if (j < n) {
-            inputFrame(0);
-            if (reflectFirst) reflect(0, single(0), lane);
-        }
+        Groups<Frames>(n, kLanes<Frames>, [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
+            for (std::int32_t i = 0; i < kLanes<decltype(lanes)>; ++i) inputFrame(j + i);
+            if (reflectFirst) reflect(lanes, j);
+        });
 
-        Diffuse(c, m, reflections, n, scratch);
-        Predelay(m[kPredelayMemory], n, scratch);
+        Diffuse<Frames>(c, m, reflections, n, band - (n - 1), diffused - (n - 1));
+        Predelay(m[kPredelayMemory], n, diffused - (n - 1));
 
-        if (kWithEarly && !reflectFirst) {
-            std::int32_t r = 0;
-            for (; r + 1 < n; r += 2) reflect(r, pair(r), lanes);
-            if (r < n) reflect(r, single(r), lane);
-        }
+        if (kWithEarly && !reflectFirst) Groups<Frames>(n, kLanes<Frames>, reflect);
 
         // The tank, frame by frame, half A in lane 0 and half B in lane 1: each half fed from
-        // the end of the other (delay B2, read before B writes it this frame; delay A2 at the
-        // slot A writes next frame), through its low shelf with the input and its damping,
-        // allpass 1, delay 1, the loop gain and allpass 2 into delay 2.
-        auto halves = [&](int a, int b) { return SlotPair{base(head[a]), base(head[b])}; };
+        // the end of the other, through its low shelf with the input and its damping, allpass
+        // 1, delay 1, the loop gain and allpass 2 into delay 2.
+        auto halves = [&](int a, int b) QV_INLINE_LAMBDA {
+            return SlotPair{run.head[a], run.head[b]};
+        };
         const SlotPair allpass1 = halves(Line::kAllpassA1, Line::kAllpassB1);
         const SlotPair delay1 = halves(Line::kDelayA1, Line::kDelayB1);
         const SlotPair allpass2 = halves(Line::kAllpassA2, Line::kAllpassB2);
         const SlotPair delay2 = halves(Line::kDelayA2, Line::kDelayB2);
         // Half A is fed from the end of delay B2 (read before B writes it this frame), half B
         // from delay A2 at the slot A writes next frame.
-        const SlotPair feeds = {delay2.b, base(halfBFeed)};
-        const double* q = scratch.diffused;
-        auto tankFrame = [&](std::int32_t r) {
+        const SlotPair feeds = {delay2.b, run.halfBFeed};
+        auto tankFrame = [&](std::int32_t j) QV_INLINE_LAMBDA {
+            const std::int32_t r = -(doneBefore + j);
             const Double2 fed = feeds.Read(r) * loop;
-            const Double2 head = ShelfAndDamp(fed, tank.shelfIn, tank.shelfOut, tank.damp,
-                                              shelfCoefficient, shelfGain, damping, Splat(q[r]));
+            const Double2 head =
+                ShelfAndDamp(fed, tank.shelfIn, tank.shelfOut, tank.damp, shelfCoefficient,
+                             shelfGain, damping, Splat(diffused[-j]));
             const Double2 y = allpass1.Allpass(r, t1, head);
             const Double2 delayed = delay1.Delay(r, y) * loop;
             delay2.Write(r, allpass2.Allpass(r, t2, delayed));
         };
 
         // The tank outputs (read after their frames' writes), the reflections and the mid/side
-        // mix with the dry signal, into the output with the peaks. Beside the tank, whose
-        // recursion leaves room for them.
-        const double* l[kTankTapCount];
-        const double* rr[kTankTapCount];
-        for (int k = 0; k < kTankTapCount; ++k) {
-            l[k] = base(tapLeft[k]);
-            rr[k] = base(tapRight[k]);
-        }
-        auto mix = [&](std::int32_t r, auto at, auto weight) {
-            auto mixA = TapSum(l, tapWeightLeft, at, weight) * weight(reverbGain);
-            auto mixB = TapSum(rr, tapWeightRight, at, weight) * weight(reverbGain);
+        // mix with the dry signal, into the output with the peaks, for a group of frames. Beside
+        // the tank, whose recursion leaves room for them.
+        auto mix = [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
+            using T = decltype(lanes);
+            const std::int32_t r = groupStart(lanes, j), at = memoryStart(lanes, j);
+            const T reverbGain = Broadcast<T>(c.reverbGain);
+            T mixA = TapSum<T>(run.tankTapsLeft, plan.tankWeightsLeft, at) * reverbGain;
+            T mixB = TapSum<T>(run.tankTapsRight, plan.tankWeightsRight, at) * reverbGain;
             if constexpr (kWithEarly) {
-                mixA = mixA + at(scratch.earlyLeft);
-                mixB = mixB + at(scratch.earlyRight);
+                mixA = mixA + At<T>(earlyLeft, r);
+                mixB = mixB + At<T>(earlyRight, r);
             }
-            const auto mid = mixA + mixB;
-            const auto side = (mixA - mixB) * weight(width);
-            const auto inL = at(scratch.inLeft), inR = at(scratch.inRight);
-            const auto left = inL * weight(dryGain) + mid + side;
-            const auto right = inR * weight(dryGain) + mid - side;
-            if constexpr (std::is_same_v<decltype(left), const Double2>) {
-                StoreFrames(output + 2 * (last - r - 1), left, right);
-                inLeftPeak = Peak(inLeftPeak, inL);
-                inRightPeak = Peak(inRightPeak, inR);
-                outLeftPeak = Peak(outLeftPeak, left);
-                outRightPeak = Peak(outRightPeak, right);
+            const T mid = mixA + mixB;
+            const T side = (mixA - mixB) * Broadcast<T>(widthFactor);
+            const T inL = At<T>(inLeft, r), inR = At<T>(inRight, r);
+            const T dryGain = Broadcast<T>(c.dryGain);
+            const T left = inL * dryGain + mid + side;
+            const T right = inR * dryGain + mid - side;
+            if constexpr (std::is_same_v<T, double>) {
+                output[2 * j] = static_cast<Sample>(left);
+                output[2 * j + 1] = static_cast<Sample>(right);
             } else {
-                output[2 * (last - r)] = static_cast<Sample>(left);
-                output[2 * (last - r) + 1] = static_cast<Sample>(right);
-                inLeftPeak = Peak(inLeftPeak, Double2{inL, 0.0});
-                inRightPeak = Peak(inRightPeak, Double2{inR, 0.0});
-                outLeftPeak = Peak(outLeftPeak, Double2{left, 0.0});
-                outRightPeak = Peak(outRightPeak, Double2{right, 0.0});
+                StoreFrames(output + 2 * j, left, right);
             }
+            inLeftPeak = Peak(inLeftPeak, Widen<Frames>(inL));
+            inRightPeak = Peak(inRightPeak, Widen<Frames>(inR));
+            outLeftPeak = Peak(outLeftPeak, Widen<Frames>(left));
+            outRightPeak = Peak(outRightPeak, Widen<Frames>(right));
         };
 
-        j = 0;
-        for (; j + 1 < n; j += 2) {
-            tankFrame(last - j);
-            tankFrame(last - j - 1);
-            mix(last - j - 1, pair(last - j - 1), lanes);
-        }
-        if (j < n) {
-            tankFrame(0);
-            mix(0, single(0), lane);
-        }
+        // Output taps are read in groups of frames only where no later frame of a group writes
+        // what they read.
+        Groups<Frames>(n, plan.mixGroup, [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
+            for (std::int32_t i = 0; i < kLanes<decltype(lanes)>; ++i) tankFrame(j + i);
+            mix(lanes, j);
+        });
         output += 2 * n;
 
         for (int i = Line::kAllpassA1; i < kReverbLineCount; ++i) {
             m[i].position = Wrapped(m[i].position - n, m[i].length);
         }
+        run.done += n;
         done += static_cast<std::uint32_t>(n);
     }
 
@@ -570,8 +702,17 @@ BlockPeaks CReverbCore::RunFrames(const Sample* input, Sample* output, std::uint
     s.shelfBOut = tank.shelfOut[1];
     s.dampA = tank.damp[0];
     s.dampB = tank.damp[1];
-    states_ = s;
-    return {Greater(inLeftPeak), Greater(inRightPeak), Greater(outLeftPeak), Greater(outRightPeak)};
+    core.states_ = s;
+    return {Greatest(inLeftPeak), Greatest(inRightPeak), Greatest(outLeftPeak),
+            Greatest(outRightPeak)};
+}
+
+template <typename Sample>
+BlockPeaks CReverbCore::Run(const Sample* input, int inputChannels, Sample* output,
+                            std::uint32_t frames, double widthFactor) {
+    if (!planned_) Plan();
+    if (wide_) return Runs::Wide(*this, input, inputChannels, output, frames, widthFactor);
+    return Runs::With<Sample, Double2>(*this, input, inputChannels, output, frames, widthFactor);
 }
 
 template BlockPeaks CReverbCore::Run<float>(const float*, int, float*, std::uint32_t, double);

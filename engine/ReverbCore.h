@@ -43,6 +43,35 @@ struct DelayMemory {
     std::int32_t position = 0;
 };
 
+// What the runs take from the coefficients and the line lengths, derived again after either
+// changes: the taps' signed weights, each repeated for four lanes; the longest run the
+// reflection buffer allows and the shortest reflection; and how many frames' output taps can be
+// read together after their tank steps, before a later frame of the group writes a slot a tap
+// reads.
+struct RunPlan {
+    alignas(32) double tankWeightsLeft[kTankTapCount][4] = {};
+    alignas(32) double tankWeightsRight[kTankTapCount][4] = {};
+    alignas(32) double earlyWeightsLeft[kEarlyTapsLeftCount][4] = {};
+    alignas(32) double earlyWeightsRight[kEarlyTapsRightCount][4] = {};
+    std::int32_t runLimit = 1;
+    std::int32_t shortestDelay = 0;
+    std::int32_t mixGroup = 1;
+};
+
+// A run of frames in which no tank line, output tap or reflection wraps: pointers to each
+// line's, tap's and reflection's slot for the run's first frame (frame j of the run is at index
+// -j), its length and the frames already done. A run goes on across blocks until it ends.
+struct OpenRun {
+    double* head[kReverbLineCount] = {};
+    double* halfBFeed = nullptr;
+    const double* tankTapsLeft[kTankTapCount] = {};
+    const double* tankTapsRight[kTankTapCount] = {};
+    const double* reflectionsLeft[kEarlyTapsLeftCount] = {};
+    const double* reflectionsRight[kEarlyTapsRightCount] = {};
+    std::int32_t length = 0;
+    std::int32_t done = 0;
+};
+
 // Peak magnitudes of one block: input left and right, output left and right.
 struct BlockPeaks {
     double inputLeft = 0, inputRight = 0, outputLeft = 0, outputRight = 0;
@@ -55,9 +84,16 @@ public:
     void Free();
     bool Allocated() const { return storage_[0] != nullptr; }
 
-    DelayMemory& Memory(int index) { return memories_[index]; }
+    // Changing a memory's length or a coefficient through these makes the next run plan anew.
+    DelayMemory& Memory(int index) {
+        planned_ = false;
+        return memories_[index];
+    }
     const DelayMemory& Memory(int index) const { return memories_[index]; }
-    Coefficients& Derived() { return coefficients_; }
+    Coefficients& Derived() {
+        planned_ = false;
+        return coefficients_;
+    }
     const Coefficients& Derived() const { return coefficients_; }
 
     // Silence in the filters, and in the room's lines and reflections.
@@ -70,12 +106,22 @@ public:
     BlockPeaks Run(const Sample* input, int inputChannels, Sample* output, std::uint32_t frames,
                    double widthFactor);
 
+    // Whether runs take four frames at a time where the processor can (the default), or two.
+    // The output is the same either way.
+    static bool WideFramesAvailable();
+    void UseWideFrames(bool wide) { wide_ = wide && WideFramesAvailable(); }
+    bool UsesWideFrames() const { return wide_; }
+
 private:
-    template <typename Sample, int kInputChannels, bool kWithEarly>
-    BlockPeaks RunFrames(const Sample* input, Sample* output, std::uint32_t frames,
-                         double widthFactor);
+    struct Runs;  // the runs themselves, in the implementation
+    friend struct Runs;
+    void Plan();
 
     Coefficients coefficients_;
+    RunPlan plan_;
+    bool planned_ = false;
+    OpenRun run_;
+    bool wide_ = WideFramesAvailable();
     FilterStates states_;
     DelayMemory memories_[kDelayMemoryCount];
     std::unique_ptr<double[]> storage_[kDelayMemoryCount];

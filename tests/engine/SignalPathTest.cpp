@@ -29,32 +29,39 @@ TEST(SignalPath, OptimisedLoopMatchesThePlainStepsBitForBit) {
     };
     for (const auto& s : settings) {
         for (int block : {1, 37, 512, 4096}) {
-            SCOPED_TRACE(testing::Message() << s.name << ", block " << block);
-            EngineHarness engine(s.rate, s.channels);
-            for (int k = 0; k < 8; ++k) engine->SetParameter(params[k], s.values[k], FALSE);
-            ASSERT_EQ(S_OK, engine.Start());
-            ReferenceReverb reference(*engine, s.channels);
+            // Two frames at a time, and four where the processor can.
+            for (bool wide : {false, CReverbCore::WideFramesAvailable()}) {
+                SCOPED_TRACE(testing::Message()
+                             << s.name << ", block " << block << (wide ? ", wide" : ""));
+                EngineHarness engine(s.rate, s.channels);
+                engine->UseWideFrames(wide);
+                for (int k = 0; k < 8; ++k) engine->SetParameter(params[k], s.values[k], FALSE);
+                ASSERT_EQ(S_OK, engine.Start());
+                ReferenceReverb reference(*engine, s.channels);
 
-            // Noise, then silence for the tail with two impulses in it.
-            const int frames = static_cast<int>(s.rate) * 3 / 2;
-            std::vector<double> input = Noise(frames, s.channels, 0.4);
-            std::fill(input.begin() + frames / 3 * s.channels, input.end(), 0.0);
-            for (int at : {frames / 2, frames / 2 + 101}) input[at * s.channels] = 0.9;
+                // Noise, then silence for the tail with two impulses in it.
+                const int frames = static_cast<int>(s.rate) * 3 / 2;
+                std::vector<double> input = Noise(frames, s.channels, 0.4);
+                std::fill(input.begin() + frames / 3 * s.channels, input.end(), 0.0);
+                for (int at : {frames / 2, frames / 2 + 101}) input[at * s.channels] = 0.9;
 
-            const std::vector<double> expected = reference.Process(input, s.values[3]);  // Width
-            std::vector<double> actual;
-            for (int at = 0; at < frames; at += block) {
-                const int count = std::min(block, frames - at);
-                engine.Run(at == 0 ? kModeDiscontinuity : kModeContinue,
-                           std::vector<double>(input.begin() + at * s.channels,
-                                               input.begin() + (at + count) * s.channels),
-                           &actual);
+                const std::vector<double> expected =
+                    reference.Process(input, s.values[3]);  // Width
+                std::vector<double> actual;
+                for (int at = 0; at < frames; at += block) {
+                    const int count = std::min(block, frames - at);
+                    engine.Run(at == 0 ? kModeDiscontinuity : kModeContinue,
+                               std::vector<double>(input.begin() + at * s.channels,
+                                                   input.begin() + (at + count) * s.channels),
+                               &actual);
+                }
+                ASSERT_EQ(expected.size(), actual.size());
+                const auto mismatch =
+                    std::mismatch(expected.begin(), expected.end(), actual.begin());
+                EXPECT_TRUE(mismatch.first == expected.end())
+                    << "first at sample " << (mismatch.first - expected.begin()) << ": "
+                    << *mismatch.first << " vs " << *mismatch.second;
             }
-            ASSERT_EQ(expected.size(), actual.size());
-            const auto mismatch = std::mismatch(expected.begin(), expected.end(), actual.begin());
-            EXPECT_TRUE(mismatch.first == expected.end())
-                << "first at sample " << (mismatch.first - expected.begin()) << ": "
-                << *mismatch.first << " vs " << *mismatch.second;
         }
     }
 }
