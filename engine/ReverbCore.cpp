@@ -63,10 +63,10 @@ QV_INLINE V Load(const double* p) {
     std::memcpy(&v, p, sizeof(v));
     return v;
 }
-// From a 32-byte aligned address, so that the load can be an instruction's operand.
+// From a 16-byte aligned address, so that the load can be an instruction's operand.
 template <typename V>
 QV_INLINE V LoadAligned(const double* p) {
-    return Load<V>(static_cast<const double*>(__builtin_assume_aligned(p, 32)));
+    return Load<V>(static_cast<const double*>(__builtin_assume_aligned(p, 16)));
 }
 template <typename V>
 QV_INLINE void Store(double* p, V v) {
@@ -101,13 +101,17 @@ QV_INLINE T Allpass(T& slot, T forward, T back, T x) {
     return y;
 }
 
-// The allpass of a diffuser over frames whose slots sit side by side.
+// The allpass of a diffuser over frames whose slots sit side by side, or over one frame.
 template <typename V>
 QV_INLINE V AllpassFrames(double* slots, V forward, V back, V x) {
-    V m = Load<V>(slots);
-    const V y = Allpass(m, forward, back, x);
-    Store(slots, m);
-    return y;
+    if constexpr (std::is_same_v<V, double>) {
+        return Allpass(*slots, forward, back, x);
+    } else {
+        V m = Load<V>(slots);
+        const V y = Allpass(m, forward, back, x);
+        Store(slots, m);
+        return y;
+    }
 }
 
 // A tank half's head: a low shelf (first-order allpass split), the input added, and one-pole
@@ -173,15 +177,22 @@ QV_INLINE V At(const double* p, std::int32_t r) {
         return Load<V>(p + r);
     }
 }
-// x in every lane.
 template <typename V>
-QV_INLINE V Broadcast(double x) {
+QV_INLINE void Put(double* p, std::int32_t r, V v) {
     if constexpr (std::is_same_v<V, double>) {
-        return x;
-    } else if constexpr (kLanes<V> == 2) {
-        return V{x, x};
+        p[r] = v;
     } else {
-        return V{x, x, x, x};
+        Store(p + r, v);
+    }
+}
+
+// A value repeated for four lanes, as V.
+template <typename V>
+QV_INLINE V Lanes(const double (&x)[4]) {
+    if constexpr (std::is_same_v<V, double>) {
+        return x[0];
+    } else {
+        return LoadAligned<V>(x);
     }
 }
 
@@ -301,11 +312,8 @@ struct RunScratch {
 // fewer. Cut into stretches in which no diffuser line and not the buffer wraps; advances their
 // positions.
 template <typename V>
-QV_INLINE void Diffuse(const Coefficients& c, DelayMemory* lines, DelayMemory& reflections,
+QV_INLINE void Diffuse(const RunPlan& plan, DelayMemory* lines, DelayMemory& reflections,
                        std::int32_t n, const double* band, double* diffused) {
-    double forward[4];
-    for (int k = 0; k < 4; ++k) forward[k] = kDiffusers[k].forwardIsC2 ? c.c2 : c.c1;
-    const double back = c.c1;  // every diffuser's back coefficient
     for (std::int32_t first = 0; first < n;) {
         std::int32_t count = std::min(n - first, reflections.position + 1);
         for (const Diffuser& diffuser : kDiffusers) {
@@ -327,21 +335,14 @@ QV_INLINE void Diffuse(const Coefficients& c, DelayMemory* lines, DelayMemory& r
 
         auto frames = [&](auto lanes, std::int32_t r) QV_INLINE_LAMBDA {
             using T = decltype(lanes);
+            auto diffuser = [&](int k, T x) QV_INLINE_LAMBDA {
+                return AllpassFrames(d[k] + r, Lanes<T>(plan.diffuserForward[k]),
+                                     Lanes<T>(plan.diffuserBack), x);
+            };
             T y = At<T>(in, r);
-            if constexpr (std::is_same_v<T, double>) {
-                y = Allpass(d[0][r], forward[0], back, y);
-                y = Allpass(d[1][r], forward[1], back, y);
-                toEarly[r] = y;
-                y = Allpass(d[2][r], forward[2], back, y);
-                out[r] = Allpass(d[3][r], forward[3], back, y);
-            } else {
-                const T b = Broadcast<T>(back);
-                y = AllpassFrames(d[0] + r, Broadcast<T>(forward[0]), b, y);
-                y = AllpassFrames(d[1] + r, Broadcast<T>(forward[1]), b, y);
-                Store(toEarly + r, y);
-                y = AllpassFrames(d[2] + r, Broadcast<T>(forward[2]), b, y);
-                Store(out + r, AllpassFrames(d[3] + r, Broadcast<T>(forward[3]), b, y));
-            }
+            y = diffuser(1, diffuser(0, y));
+            Put(toEarly, r, y);
+            Put(out, r, diffuser(3, diffuser(2, y)));
         };
         Groups<V>(count, kLanes<V>, frames);
         first += count;
@@ -429,6 +430,13 @@ void CReverbCore::Plan() {
         const double gain = c.earlyGainsRight[k];
         std::fill_n(p.earlyWeightsRight[k], 4, kEarlySignsRight[k] < 0 ? -gain : gain);
     }
+    for (int k = 0; k < 4; ++k) {
+        std::fill_n(p.diffuserForward[k], 4, kDiffusers[k].forwardIsC2 ? c.c2 : c.c1);
+    }
+    std::fill_n(p.diffuserBack, 4, c.c1);  // every diffuser's back coefficient
+    std::fill_n(p.earlyGain, 4, c.earlyGain);
+    std::fill_n(p.reverbGain, 4, c.reverbGain);
+    std::fill_n(p.dryGain, 4, c.dryGain);
     // Reflections read the buffer after the run has written it: they read what a
     // frame-by-frame pass would as long as no tap is a whole buffer behind a write of the run.
     std::int32_t longest = 0;
@@ -558,6 +566,8 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
     double* const earlyRight = frameZero(scratch.earlyRight);
     auto groupStart = [](auto lanes, std::int32_t j)
                           QV_INLINE_LAMBDA { return -(j + kLanes<decltype(lanes)> - 1); };
+    alignas(16) double width[4];
+    std::fill_n(width, 4, widthFactor);
     // Peaks of a group of frames' lanes, or of one frame's in lane 0.
     Frames inLeftPeak = {}, inRightPeak = {}, outLeftPeak = {}, outRightPeak = {};
 
@@ -603,16 +613,11 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
         auto reflect = [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
             using T = decltype(lanes);
             const std::int32_t r = groupStart(lanes, j), at = memoryStart(lanes, j);
-            const T gain = Broadcast<T>(c.earlyGain);
+            const T gain = Lanes<T>(plan.earlyGain);
             const T left = TapSum<T>(run.reflectionsLeft, plan.earlyWeightsLeft, at) * gain;
             const T right = TapSum<T>(run.reflectionsRight, plan.earlyWeightsRight, at) * gain;
-            if constexpr (std::is_same_v<T, double>) {
-                earlyLeft[r] = left;
-                earlyRight[r] = right;
-            } else {
-                Store(earlyLeft + r, left);
-                Store(earlyRight + r, right);
-            }
+            Put(earlyLeft, r, left);
+            Put(earlyRight, r, right);
         };
         const bool reflectFirst = kWithEarly && n <= plan.shortestDelay;
 
@@ -621,7 +626,7 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
             if (reflectFirst) reflect(lanes, j);
         });
 
-        Diffuse<Frames>(c, m, reflections, n, band - (n - 1), diffused - (n - 1));
+        Diffuse<Frames>(plan, m, reflections, n, band - (n - 1), diffused - (n - 1));
         Predelay(m[kPredelayMemory], n, diffused - (n - 1));
 
         if (kWithEarly && !reflectFirst) Groups<Frames>(n, kLanes<Frames>, reflect);
@@ -656,7 +661,7 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
         auto mix = [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
             using T = decltype(lanes);
             const std::int32_t r = groupStart(lanes, j), at = memoryStart(lanes, j);
-            const T reverbGain = Broadcast<T>(c.reverbGain);
+            const T reverbGain = Lanes<T>(plan.reverbGain);
             T mixA = TapSum<T>(run.tankTapsLeft, plan.tankWeightsLeft, at) * reverbGain;
             T mixB = TapSum<T>(run.tankTapsRight, plan.tankWeightsRight, at) * reverbGain;
             if constexpr (kWithEarly) {
@@ -664,9 +669,9 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
                 mixB = mixB + At<T>(earlyRight, r);
             }
             const T mid = mixA + mixB;
-            const T side = (mixA - mixB) * Broadcast<T>(widthFactor);
+            const T side = (mixA - mixB) * Lanes<T>(width);
             const T inL = At<T>(inLeft, r), inR = At<T>(inRight, r);
-            const T dryGain = Broadcast<T>(c.dryGain);
+            const T dryGain = Lanes<T>(plan.dryGain);
             const T left = inL * dryGain + mid + side;
             const T right = inR * dryGain + mid - side;
             if constexpr (std::is_same_v<T, double>) {

@@ -44,7 +44,8 @@ struct DelayMemory {
 };
 
 // What the runs take from the coefficients and the line lengths, derived again after either
-// changes: the taps' signed weights, each repeated for four lanes; the longest run the
+// changes: the taps' signed weights, the diffusers' coefficients and the gains, each repeated
+// for four lanes; the longest run the
 // reflection buffer allows and the shortest reflection; and how many frames' output taps can be
 // read together after their tank steps, before a later frame of the group writes a slot a tap
 // reads.
@@ -53,6 +54,9 @@ struct RunPlan {
     alignas(32) double tankWeightsRight[kTankTapCount][4] = {};
     alignas(32) double earlyWeightsLeft[kEarlyTapsLeftCount][4] = {};
     alignas(32) double earlyWeightsRight[kEarlyTapsRightCount][4] = {};
+    alignas(32) double diffuserForward[4][4] = {};
+    alignas(32) double diffuserBack[4] = {};
+    alignas(32) double earlyGain[4] = {}, reverbGain[4] = {}, dryGain[4] = {};
     std::int32_t runLimit = 1;
     std::int32_t shortestDelay = 0;
     std::int32_t mixGroup = 1;
