@@ -78,7 +78,9 @@ HRESULT CAudioTransform::ProcessBlock(int mode, const Sample* input, DWORD* inpu
     if (p.outputRight > 1.0) clipRight_[2].store(3, std::memory_order_relaxed);
 
     // A reading of the meters sees the highest peak since the previous reading.
-    const bool read = metersRead_.exchange(0, std::memory_order_relaxed) != 0;
+    // (A plain load first: the exchange, a locked instruction, only when there was a reading.)
+    const bool read = metersRead_.load(std::memory_order_relaxed) != 0 &&
+                      metersRead_.exchange(0, std::memory_order_relaxed) != 0;
     for (int k = 0; k < 4; ++k) {
         const double previous = meters_[k].load(std::memory_order_relaxed);
         meters_[k].store(read ? peaks[k] : std::max(previous, peaks[k]), std::memory_order_relaxed);
