@@ -1,6 +1,8 @@
 // The media type enumerator.
 #include "framework/EnumMediaTypes.h"
 
+#include <climits>
+#include <cstdint>
 #include <new>
 
 #include "framework/BasePin.h"
@@ -42,7 +44,9 @@ bool CEnumMediaTypes::InSync() const {
 
 HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Next(ULONG count, AM_MEDIA_TYPE** types,
                                                 ULONG* fetched) {
-    if (types == nullptr || (fetched == nullptr && count != 1)) return E_POINTER;
+    if (types == nullptr) return E_POINTER;
+    // Only a request for one type may leave out the count.
+    if (fetched == nullptr && count > 1) return E_INVALIDARG;
     if (fetched != nullptr) *fetched = 0;
     if (!InSync()) return VFW_E_ENUM_OUT_OF_SYNC;
     ULONG got = 0;
@@ -66,11 +70,15 @@ HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Next(ULONG count, AM_MEDIA_TYPE** typ
 
 HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Skip(ULONG count) {
     if (!InSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-    for (ULONG skipped = 0; skipped < count; ++skipped) {
-        CMediaType type;
-        if (pin_->GetMediaType(position_, &type) != S_OK) return S_FALSE;
-        ++position_;
+    if (count == 0) return S_OK;
+    // The types are numbered without gaps, so the last one to skip tells whether all are there;
+    // past the end the enumerator stays where it is.
+    const std::int64_t last = std::int64_t{position_} + count - 1;
+    CMediaType type;
+    if (last >= INT_MAX || pin_->GetMediaType(static_cast<int>(last), &type) != S_OK) {
+        return S_FALSE;
     }
+    position_ = static_cast<int>(last + 1);
     return S_OK;
 }
 

@@ -39,7 +39,9 @@ bool CEnumPins::InSync() const {
 }
 
 HRESULT STDMETHODCALLTYPE CEnumPins::Next(ULONG count, IPin** pins, ULONG* fetched) {
-    if (pins == nullptr || (fetched == nullptr && count != 1)) return E_POINTER;
+    if (pins == nullptr) return E_POINTER;
+    // Only a request for one pin may leave out the count.
+    if (fetched == nullptr && count > 1) return E_INVALIDARG;
     if (fetched != nullptr) *fetched = 0;
     if (!InSync()) return VFW_E_ENUM_OUT_OF_SYNC;
     ULONG got = 0;
@@ -57,11 +59,9 @@ HRESULT STDMETHODCALLTYPE CEnumPins::Next(ULONG count, IPin** pins, ULONG* fetch
 
 HRESULT STDMETHODCALLTYPE CEnumPins::Skip(ULONG count) {
     if (!InSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    // Past the end the enumerator stays where it is.
     const ULONG left = static_cast<ULONG>(filter_->GetPinCount() - position_);
-    if (count > left) {
-        position_ += static_cast<int>(left);
-        return S_FALSE;
-    }
+    if (count > left) return S_FALSE;
     position_ += static_cast<int>(count);
     return S_OK;
 }

@@ -15,7 +15,10 @@ public:
     DECLARE_IUNKNOWN
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
 
+    // E_POINTER without an array, E_INVALIDARG without a count when more than one is asked;
+    // S_FALSE when fewer than asked were left.
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** pins, ULONG* fetched) override;
+    // S_FALSE, without moving, when fewer than `count` pins are left.
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
     HRESULT STDMETHODCALLTYPE Reset() override;
     HRESULT STDMETHODCALLTYPE Clone(IEnumPins** copy) override;
