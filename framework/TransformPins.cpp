@@ -1,6 +1,8 @@
 // The transform filter's pins.
 #include "framework/TransformPins.h"
 
+#include <new>
+
 #include "framework/TransformFilter.h"
 
 CTransformInputPin::CTransformInputPin(const WCHAR* objectName, CTransformFilter* filter,
@@ -86,6 +88,26 @@ CTransformOutputPin::CTransformOutputPin(const WCHAR* objectName, CTransformFilt
       transformFilter_(filter) {}
 
 CTransformOutputPin::~CTransformOutputPin() = default;
+
+HRESULT STDMETHODCALLTYPE CTransformOutputPin::NonDelegatingQueryInterface(REFIID riid,
+                                                                           void** ppv) {
+    if (ppv == nullptr) return E_POINTER;
+    if (IsEqualIID(riid, IID_IMediaSeeking) || IsEqualIID(riid, IID_IMediaPosition)) {
+        CAutoLock lock(lock_);
+        if (!position_) {
+            // The filter makes its input pin before this one.
+            HRESULT hr = S_OK;
+            position_.reset(new (std::nothrow) CPosPassThru(L"transform seeking", GetOwner(), &hr,
+                                                            transformFilter_->InputPin()));
+            if (!position_) {
+                *ppv = nullptr;
+                return E_OUTOFMEMORY;
+            }
+        }
+        return position_->NonDelegatingQueryInterface(riid, ppv);
+    }
+    return CBaseOutputPin::NonDelegatingQueryInterface(riid, ppv);
+}
 
 HRESULT STDMETHODCALLTYPE CTransformOutputPin::Notify(IBaseFilter*, Quality quality) {
     const HRESULT hr = transformFilter_->AlterQuality(quality);

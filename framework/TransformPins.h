@@ -1,10 +1,14 @@
 // The two pins of a CTransformFilter. The input pin runs the receive path under the filter's
 // receive lock and hands type checks, connections, flushes and segments to the filter; the
-// output pin asks the filter for its types and buffer sizes and passes quality messages to it.
+// output pin asks the filter for its types and buffer sizes, passes quality messages to it and
+// passes seeking upstream.
 #pragma once
+
+#include <memory>
 
 #include "framework/BaseInputPin.h"
 #include "framework/BaseOutputPin.h"
+#include "framework/PosPassThru.h"
 
 class CTransformFilter;
 
@@ -38,6 +42,10 @@ public:
 
 protected:
     CTransformFilter* const transformFilter_;  // not counted: the filter owns the pin
+
+private:
+    // Aggregated by the pin: its interfaces count on the pin, hence on the filter.
+    std::unique_ptr<CPosPassThru> position_;
 };
 
 class CTransformOutputPin : public CBaseOutputPin {
@@ -45,6 +53,10 @@ public:
     CTransformOutputPin(const WCHAR* objectName, CTransformFilter* filter, HRESULT* hr,
                         const WCHAR* pinName);
     ~CTransformOutputPin() override;
+
+    // IMediaSeeking and IMediaPosition from a CPosPassThru over the filter's input pin, made on
+    // the first request (E_OUTOFMEMORY when it cannot be), then the base pin's interfaces.
+    HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
 
     // The filter's AlterQuality; when it answers S_FALSE the message goes to the upstream
     // pin (VFW_E_NOT_FOUND when that pin takes none).
@@ -62,4 +74,8 @@ public:
 
 protected:
     CTransformFilter* const transformFilter_;  // not counted: the filter owns the pin
+
+private:
+    // Aggregated by the pin: its interfaces count on the pin, hence on the filter.
+    std::unique_ptr<CPosPassThru> position_;
 };

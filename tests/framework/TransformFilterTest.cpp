@@ -7,6 +7,7 @@
 #include <cstring>
 #include <future>
 #include <tuple>
+#include <vector>
 
 #include "tests/support/ComTestHarness.h"
 #include "tests/support/FilterDoubles.h"
@@ -131,6 +132,61 @@ TEST_F(Chain, FilterPinsAndClockAnswerTheirQueries) {
     held.Reset();
     EXPECT_EQ(S_OK, Filter()->SetSyncSource(nullptr));
     EXPECT_EQ(1u, RefCount(system.Get()));
+}
+
+// The output pin's seeking is the upstream pin's: with the input unconnected, or connected to a
+// source that cannot seek, nothing is supported and nothing is returned.
+TEST_F(Chain, OutputPinPassesSeekingUpstream) {
+    ComPtr<IMediaSeeking> seeking;
+    ComPtr<IMediaPosition> position;
+    ComPtr<IPin> pin;
+    ASSERT_EQ(S_OK, output_->QueryInterface(IID_IMediaSeeking, seeking.PutVoid()));
+    ASSERT_EQ(S_OK, seeking->QueryInterface(IID_IMediaPosition, position.PutVoid()));
+    ASSERT_EQ(S_OK, position->QueryInterface(IID_IPin, pin.PutVoid()));
+    EXPECT_EQ(static_cast<IPin*>(output_), pin.Get());
+    EXPECT_EQ(IdentityOf(pin.Get()), IdentityOf(seeking.Get()));
+    EXPECT_EQ(4u, RefCount(Filter())) << "on the filter's count";
+    void* none = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(E_NOINTERFACE, input_->QueryInterface(IID_IMediaSeeking, &none));
+    EXPECT_EQ(nullptr, none);
+    UINT typeInfos = 9;
+    EXPECT_EQ(S_OK, position->GetTypeInfoCount(&typeInfos));
+    EXPECT_EQ(0u, typeInfos);
+
+    for (const bool connected : {false, true}) {
+        if (connected) ASSERT_EQ(S_OK, SourcePin()->Connect(input_, nullptr));
+        LONGLONG time = 7;
+        REFTIME seconds = 7;
+        double rate = 7;
+        GUID format = MEDIASUBTYPE_PCM;
+        LONG can = 7;
+        DWORD caps = AM_SEEKING_CanSeekAbsolute;
+        const std::tuple<const char*, HRESULT, HRESULT> kCases[] = {
+            {"GetCapabilities", seeking->GetCapabilities(nullptr), E_POINTER},
+            {"CheckCapabilities", seeking->CheckCapabilities(&caps), E_NOTIMPL},
+            {"GetTimeFormat", seeking->GetTimeFormat(&format), E_NOTIMPL},
+            {"IsFormatSupported", seeking->IsFormatSupported(nullptr), E_POINTER},
+            {"GetDuration", seeking->GetDuration(&time), E_NOTIMPL},
+            {"SetPositions",
+             seeking->SetPositions(&time, AM_SEEKING_AbsolutePositioning, nullptr,
+                                   AM_SEEKING_NoPositioning),
+             E_NOTIMPL},
+            {"GetRate", seeking->GetRate(&rate), E_NOTIMPL},
+            {"get_Duration", position->get_Duration(&seconds), E_NOTIMPL},
+            {"put_CurrentPosition", position->put_CurrentPosition(1.5), E_NOTIMPL},
+            {"CanSeekForward", position->CanSeekForward(&can), E_NOTIMPL},
+            {"get_Rate", position->get_Rate(nullptr), E_POINTER},
+            {"Invoke", position->Invoke(1, IID_NULL, 0, 0, nullptr, nullptr, nullptr, nullptr),
+             E_NOTIMPL},
+        };
+        for (const auto& [call, result, expected] : kCases) EXPECT_EQ(expected, result) << call;
+        EXPECT_EQ((std::vector<double>{0, 0, 0, 0}),
+                  (std::vector<double>{double(time), seconds, rate, double(can)}));
+        EXPECT_TRUE(IsEqualGUID(GUID_NULL, format));
+        EXPECT_EQ(DWORD{AM_SEEKING_CanSeekAbsolute}, caps) << "asked, not answered";
+    }
+    EXPECT_EQ(S_OK, SourcePin()->Disconnect());
+    EXPECT_EQ(S_OK, input_->Disconnect());
 }
 
 TEST_F(Chain, ConnectionNegotiatesTypesAndAllocators) {
