@@ -1,6 +1,7 @@
 // The seeking pass-through: every call goes to the upstream output pin.
 #include "framework/PosPassThru.h"
 
+#include "framework/BasePin.h"
 #include "framework/ComPtr.h"
 
 namespace {
@@ -10,7 +11,7 @@ using Position = IMediaPosition;
 
 }  // namespace
 
-CPosPassThru::CPosPassThru(const WCHAR* name, IUnknown* owner, HRESULT*, IPin* input)
+CPosPassThru::CPosPassThru(const WCHAR* name, IUnknown* owner, HRESULT*, CBasePin* input)
     : CUnknown(name, owner), input_(input) {}
 
 CPosPassThru::~CPosPassThru() = default;
@@ -28,11 +29,11 @@ HRESULT STDMETHODCALLTYPE CPosPassThru::NonDelegatingQueryInterface(REFIID riid,
 
 template <class Interface, class Call>
 HRESULT CPosPassThru::Forward(REFIID iid, Call call) {
-    // Counted references, so that a disconnection meanwhile cannot pull either away.
-    ComPtr<IPin> upstream;
+    // Not under the filter lock (see the header); the upstream pin is held while it is called.
+    IPin* const connected = input_ != nullptr ? input_->GetConnected() : nullptr;
+    const ComPtr<IPin> upstream = ComPtr<IPin>::Borrow(connected);
     ComPtr<Interface> seeking;
-    if (input_ == nullptr || FAILED(input_->ConnectedTo(upstream.Put())) ||
-        FAILED(upstream->QueryInterface(iid, seeking.PutVoid())) || !seeking) {
+    if (!upstream || FAILED(upstream->QueryInterface(iid, seeking.PutVoid())) || !seeking) {
         return E_NOTIMPL;
     }
     return call(seeking.Get());

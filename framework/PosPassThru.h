@@ -3,20 +3,24 @@
 // call. The transform filter's output pin aggregates it, so that a seek the graph gives the
 // renderer travels upstream through each filter to the one that can carry it out.
 //
-// Threads. Seeking comes on the application's thread. The upstream pin is looked up under the
-// filter lock (IPin::ConnectedTo) and called without it: a seek upstream flushes this filter,
-// and flushing takes that lock.
+// Threads. Seeking comes on the application's thread, and on a streaming thread too: a renderer
+// may ask for the stop position when the end of the stream reaches it, while Stop holds the
+// filter lock and waits for that thread. So the input's connection is read without the filter
+// lock; it changes only while the filter is stopped, when no streaming thread runs, and the
+// graph manager does not seek while it connects. The upstream pin is called with no lock held.
 #pragma once
 
 #include <control.h>
 
 #include "framework/Unknown.h"
 
+class CBasePin;
+
 class CPosPassThru : public CUnknown, public IMediaSeeking, public IMediaPosition {
 public:
     // `owner` is the unknown that aggregates the object (the output pin's), `input` the
     // filter's input pin; neither is counted. `hr` is left as it is: nothing here can fail.
-    CPosPassThru(const WCHAR* name, IUnknown* owner, HRESULT* hr, IPin* input);
+    CPosPassThru(const WCHAR* name, IUnknown* owner, HRESULT* hr, CBasePin* input);
     ~CPosPassThru() override;
 
     DECLARE_IUNKNOWN
@@ -80,5 +84,5 @@ private:
     template <class Interface, class Value, class Call>
     HRESULT ForwardGet(REFIID iid, Value* out, Call call);
 
-    IPin* const input_;  // not counted: the filter owns both pins
+    CBasePin* const input_;  // not counted: the filter owns both pins
 };

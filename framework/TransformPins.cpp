@@ -1,8 +1,6 @@
 // The transform filter's pins.
 #include "framework/TransformPins.h"
 
-#include <new>
-
 #include "framework/TransformFilter.h"
 
 CTransformInputPin::CTransformInputPin(const WCHAR* objectName, CTransformFilter* filter,
@@ -85,7 +83,8 @@ HRESULT CTransformInputPin::CompleteConnect(IPin* receivePin) {
 CTransformOutputPin::CTransformOutputPin(const WCHAR* objectName, CTransformFilter* filter,
                                          HRESULT* hr, const WCHAR* pinName)
     : CBaseOutputPin(objectName, filter, &filter->filterLock_, hr, pinName),
-      transformFilter_(filter) {}
+      transformFilter_(filter),
+      position_(L"transform seeking", GetOwner(), hr, filter->InputPin()) {}
 
 CTransformOutputPin::~CTransformOutputPin() = default;
 
@@ -93,18 +92,7 @@ HRESULT STDMETHODCALLTYPE CTransformOutputPin::NonDelegatingQueryInterface(REFII
                                                                            void** ppv) {
     if (ppv == nullptr) return E_POINTER;
     if (IsEqualIID(riid, IID_IMediaSeeking) || IsEqualIID(riid, IID_IMediaPosition)) {
-        CAutoLock lock(lock_);
-        if (!position_) {
-            // The filter makes its input pin before this one.
-            HRESULT hr = S_OK;
-            position_.reset(new (std::nothrow) CPosPassThru(L"transform seeking", GetOwner(), &hr,
-                                                            transformFilter_->InputPin()));
-            if (!position_) {
-                *ppv = nullptr;
-                return E_OUTOFMEMORY;
-            }
-        }
-        return position_->NonDelegatingQueryInterface(riid, ppv);
+        return position_.NonDelegatingQueryInterface(riid, ppv);
     }
     return CBaseOutputPin::NonDelegatingQueryInterface(riid, ppv);
 }

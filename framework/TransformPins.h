@@ -4,8 +4,6 @@
 // passes seeking upstream.
 #pragma once
 
-#include <memory>
-
 #include "framework/BaseInputPin.h"
 #include "framework/BaseOutputPin.h"
 #include "framework/PosPassThru.h"
@@ -42,10 +40,6 @@ public:
 
 protected:
     CTransformFilter* const transformFilter_;  // not counted: the filter owns the pin
-
-private:
-    // Aggregated by the pin: its interfaces count on the pin, hence on the filter.
-    std::unique_ptr<CPosPassThru> position_;
 };
 
 class CTransformOutputPin : public CBaseOutputPin {
@@ -54,8 +48,8 @@ public:
                         const WCHAR* pinName);
     ~CTransformOutputPin() override;
 
-    // IMediaSeeking and IMediaPosition from a CPosPassThru over the filter's input pin, made on
-    // the first request (E_OUTOFMEMORY when it cannot be), then the base pin's interfaces.
+    // IMediaSeeking and IMediaPosition of the pin's CPosPassThru over the filter's input pin
+    // (which the filter makes first), then the base pin's interfaces.
     HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
 
     // The filter's AlterQuality; when it answers S_FALSE the message goes to the upstream
@@ -77,5 +71,5 @@ protected:
 
 private:
     // Aggregated by the pin: its interfaces count on the pin, hence on the filter.
-    std::unique_ptr<CPosPassThru> position_;
+    CPosPassThru position_;
 };

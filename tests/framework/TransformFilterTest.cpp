@@ -154,7 +154,9 @@ TEST_F(Chain, OutputPinPassesSeekingUpstream) {
     EXPECT_EQ(0u, typeInfos);
 
     for (const bool connected : {false, true}) {
-        if (connected) ASSERT_EQ(S_OK, SourcePin()->Connect(input_, nullptr));
+        if (connected) {
+            ASSERT_EQ(S_OK, SourcePin()->Connect(input_, nullptr));
+        }
         LONGLONG time = 7;
         REFTIME seconds = 7;
         double rate = 7;
