@@ -17,7 +17,7 @@ using Seeking = RegisteredFilterTest;
 
 constexpr DWORD kRate = 44100;
 constexpr int kFrames = 2 * kRate, kSeekFrame = kRate;  // two seconds, seek to the second one
-constexpr REFERENCE_TIME kSeekTime = 10000000;
+constexpr REFERENCE_TIME kSecond = 10000000;
 
 // Every sample the grabber passes, as it was: written on the streaming thread, read by the test
 // once the graph has paused or completed.
@@ -73,7 +73,7 @@ TEST_F(Seeking, TheOutputGoesOnFromTheNewPositionAsTheReverbOfTheRest) {
         ASSERT_EQ(S_OK, chain.graph->QueryInterface(IID_IMediaSeeking, seeking.PutVoid()));
         LONGLONG duration = 0;
         EXPECT_EQ(S_OK, seeking->GetDuration(&duration));
-        EXPECT_EQ(2 * kSeekTime, duration) << "the parser's answer, through the reverb";
+        EXPECT_EQ(2 * kSecond, duration) << "the parser's answer, through the reverb";
 
         std::size_t before = 0;
         if (paused) {
@@ -83,7 +83,7 @@ TEST_F(Seeking, TheOutputGoesOnFromTheNewPositionAsTheReverbOfTheRest) {
             ASSERT_EQ(1u, recorder.samples.size()) << "the renderer holds the first sample";
             before = recorder.samples.size();
         }
-        LONGLONG position = kSeekTime;
+        LONGLONG position = kSecond;
         ASSERT_EQ(S_OK, seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
                                               AM_SEEKING_NoPositioning));
         ASSERT_TRUE(SUCCEEDED(control->Run()));
@@ -103,16 +103,17 @@ TEST_F(Seeking, TheOutputGoesOnFromTheNewPositionAsTheReverbOfTheRest) {
             }
             output.insert(output.end(), s.bytes.begin(), s.bytes.end());
         }
-        EXPECT_EQ((kFrames - kSeekFrame) * kSeekTime / kRate, next) << "the rest of the file";
+        EXPECT_EQ((kFrames - kSeekFrame) * kSecond / kRate, next) << "the rest of the file";
 
         // What the reverb took in: the first sample when it was held, then the rest of the file.
         std::vector<BYTE> taken;
         if (paused) taken = frames(0, static_cast<int>(recorder.samples[0].bytes.size() / 4));
         const std::vector<BYTE> rest = frames(kSeekFrame, kFrames);
         taken.insert(taken.end(), rest.begin(), rest.end());
-        const int blockFrames = static_cast<int>(recorder.samples[before].bytes.size() / 4);
-        const std::vector<BYTE> expected =
-            ExpectedOutput({input.format, taken}, blockFrames > 0 ? blockFrames : 4096);
+        ASSERT_LT(before, recorder.samples.size());
+        const auto blockFrames = static_cast<int>(recorder.samples[before].bytes.size() / 4);
+        ASSERT_GT(blockFrames, 0);
+        const std::vector<BYTE> expected = ExpectedOutput({input.format, taken}, blockFrames);
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(expected.size(), output.size());
         EXPECT_TRUE(expected == output);
