@@ -30,7 +30,7 @@ public:
 
     // Two pins. GetPin creates missing pins first (an input pin "Input" and an output pin
     // "Output"); a filter with pins of its own overrides it and fills inputPin_ and
-    // outputPin_ the same way.
+    // outputPin_ the same way, the input first: the output pin's seeking goes through it.
     int GetPinCount() override;
     CBasePin* GetPin(int n) override;
 
