@@ -517,10 +517,11 @@ QV_INLINE void CReverbCore::Runs::OpenNext(CReverbCore& core, OpenRun& run) {
     // Reflections are read ahead of the buffer's write position at the run's first frame.
     const DelayMemory& reflections = m[kEarlyMemory];
     const std::int32_t earlyMask = reflections.capacity - 1;
+    // Each read steps down from its slot for the run's first frame and must not pass slot 0.
     auto tap = [&](std::int32_t delay) QV_INLINE_LAMBDA {
-        const std::int32_t index = reflections.position + delay;
-        if (index > earlyMask) n = std::min(n, index - earlyMask);
-        return reflections.data + (index & earlyMask);
+        const std::int32_t index = (reflections.position + delay) & earlyMask;
+        n = std::min(n, index + 1);
+        return reflections.data + index;
     };
     for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
         run.reflectionsLeft[k] = tap(c.earlyDelaysLeft[k]);

@@ -25,6 +25,10 @@ TEST(SignalPath, OptimisedLoopMatchesThePlainStepsBitForBit) {
         {"big room no reflections", 96000, 2, {100, 20, 100, 200, 300, 1, 25, 0}},
         {"no diffusion, mono width", 22050, 2, {30, 1, 0, 0, 3000, 0, 10, 0}},
         {"tiny rate", 8000, 1, {1, 0, 100, 100, 75, 0, 30, 0}},
+        {"small room, the reflections' reads passing slot 0",
+         11025,
+         2,
+         {1, 0, 100, 100, 75, 0, 10, 0}},
         {"a tap at its line's write", 500, 2, {1, 0, 100, 100, 75, 1, 10, 0}},
     };
     for (const auto& s : settings) {
