@@ -2,7 +2,10 @@
 // every setting against their recorded digests, bypass, the tail, meters, clips and 16-bit samples.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "engine/SampleConversion.h"
 #include "tests/engine/ReferenceReverb.h"
@@ -25,7 +28,8 @@ TEST(SignalPath, OptimisedLoopMatchesThePlainStepsBitForBit) {
         {"big room no reflections", 96000, 2, {100, 20, 100, 200, 300, 1, 25, 0}},
         {"no diffusion, mono width", 22050, 2, {30, 1, 0, 0, 3000, 0, 10, 0}},
         {"tiny rate", 8000, 1, {1, 0, 100, 100, 75, 0, 30, 0}},
-        {"a tap at its line's write", 500, 2, {1, 0, 100, 100, 75, 1, 10, 0}},
+        {"lowest rate, low cut above half of it", 4000, 2, {10, 250, 100, 200, 3000, 0, 30, 0}},
+        {"highest rate", 768000, 1, {100, 250, 100, 100, 19, 0, 2, 0}},
     };
     for (const auto& s : settings) {
         for (int block : {1, 37, 512, 4096}) {
@@ -133,6 +137,33 @@ TEST(SignalPath, BypassCopiesTheInputClearsTheMetersAndEndsTheTailAtOnce) {
         EXPECT_EQ(std::vector<double>(4, 0.0), engine.Meters());
         EXPECT_EQ(S_FALSE, engine.Run(kModeTail, {}, &out, 512));
         EXPECT_EQ(200u, out.size());
+    }
+}
+
+// At the lowest rate streamed the top crossover and low cut sit at half the rate and the smallest
+// room's shortest reflection is a few frames long: every extreme still renders bounded audio.
+TEST(SignalPath, TheLowestRateStaysBoundedAtEveryExtreme) {
+    const std::tuple<int, int, int, int> kCases[] = {
+        // room size, crossover, bass multiplier, decay
+        {1, 2000, 30, 200},
+        {1, 2000, 2, 1},
+        {100, 2000, 30, 200},
+        {100, 25, 2, 200},
+    };
+    for (const auto& [room, crossover, bassMult, decay] : kCases) {
+        EngineHarness engine(4000);
+        for (auto [index, value] : {std::pair{Param::kRoomSize, room},
+                                    {Param::kCrossover, crossover},
+                                    {Param::kBassMult, bassMult},
+                                    {Param::kDecay, decay},
+                                    {Param::kLowCut, 3000},
+                                    {Param::kReverb, 60}}) {
+            engine->SetParameter(index, value, FALSE);
+        }
+        ASSERT_EQ(S_OK, engine.Start());
+        const std::vector<double> out = engine.Render(kModeDiscontinuity, Noise(8000, 2, 0.9));
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](double v) { return std::abs(v) < 8; }))
+            << room << " " << crossover << " " << bassMult << " " << decay;
     }
 }
 
