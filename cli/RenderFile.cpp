@@ -199,6 +199,11 @@ int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostr
         return fail(options.input + " has " + std::to_string(inInfo.channels) +
                     " channels; only mono and stereo input is supported");
     }
+    if (!IsSupportedSampleRate(static_cast<DWORD>(inInfo.samplerate))) {
+        return fail(options.input + " has a sample rate of " + std::to_string(inInfo.samplerate) +
+                    " Hz; the reverb takes " + std::to_string(kMinSampleRateHz) + " to " +
+                    std::to_string(kMaxSampleRateHz) + " Hz");
+    }
     SamplePath path;
     WORD bits = 0;
     std::string formatName;

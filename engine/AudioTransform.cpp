@@ -24,8 +24,12 @@ CAudioTransform::~CAudioTransform() {
     }
 }
 
+// Coefficients need a rate even when none is agreed; a rate the engine refuses to stream gets the
+// same stand-in, so that no derivation works with it.
 int CAudioTransform::SampleRate() const {
-    if (inputFormat_ == nullptr || inputFormat_->nSamplesPerSec == 0) return 44100;
+    if (inputFormat_ == nullptr || !IsSupportedSampleRate(inputFormat_->nSamplesPerSec)) {
+        return 44100;
+    }
     return static_cast<int>(inputFormat_->nSamplesPerSec);
 }
 
@@ -44,12 +48,13 @@ HRESULT CAudioTransform::AllocateMemory(int index, std::int32_t frames) {
 }
 
 HRESULT CAudioTransform::AllocateBuffers(const WAVEFORMATEX* input, const WAVEFORMATEX* output) {
+    if (input != nullptr && !IsSupportedSampleRate(input->nSamplesPerSec)) return E_INVALIDARG;
     inputFormat_ = input;
     outputFormat_ = output;
     const std::int32_t fs = SampleRate();
 
     for (int i = 0; i < kReverbLineCount; ++i) {
-        HRESULT hr = AllocateMemory(i, kLineBaseLengths[i] * fs / kLineReferenceRate);
+        HRESULT hr = AllocateMemory(i, ScaleFrames(kLineBaseLengths[i], fs, kLineReferenceRate));
         if (FAILED(hr)) return hr;
     }
     HRESULT hr = AllocateMemory(kPredelayMemory, fs * kPredelayCapacityMs / 1000);
@@ -67,8 +72,10 @@ HRESULT CAudioTransform::AllocateBuffers(const WAVEFORMATEX* input, const WAVEFO
     if (FAILED(hr)) return hr;
 
     for (int k = 0; k < kTankTapCount; ++k) {
-        core_.Derived().tankTapsLeft[k] = kTankTapsLeft[k].offset * fs / kLineReferenceRate;
-        core_.Derived().tankTapsRight[k] = kTankTapsRight[k].offset * fs / kLineReferenceRate;
+        core_.Derived().tankTapsLeft[k] =
+            ScaleFrames(kTankTapsLeft[k].offset, fs, kLineReferenceRate);
+        core_.Derived().tankTapsRight[k] =
+            ScaleFrames(kTankTapsRight[k].offset, fs, kLineReferenceRate);
     }
     lastClearedRoomSize_ = 0;
     ResetMeters();

@@ -23,6 +23,17 @@
 #include "platform/CritSec.h"
 #include "platform/Platform.h"
 
+// The sample rates the engine streams, in hertz. Below 4000 Hz the highest crossover (2000 Hz)
+// lies above half the rate, where the bass shelf's allpass grows without bound (lower still the
+// shortest reflection rounds to no delay and the shortest lines to fewer frames than they use).
+// 768 kHz is the highest rate audio formats carry; the 32-bit frame counts (the tail's, the
+// lines') hold well beyond it.
+constexpr DWORD kMinSampleRateHz = 4000;
+constexpr DWORD kMaxSampleRateHz = 768000;
+constexpr bool IsSupportedSampleRate(DWORD rateHz) {
+    return rateHz >= kMinSampleRateHz && rateHz <= kMaxSampleRateHz;
+}
+
 // Block-operation modes.
 constexpr int kModeDiscontinuity = 0;
 constexpr int kModeContinue = 1;
@@ -38,7 +49,8 @@ public:
     CAudioTransform& operator=(const CAudioTransform&) = delete;
 
     // Delay memories, on the graph's control thread: allocated when streaming starts, freed
-    // when it stops. The format records must stay valid until ReleaseBuffers.
+    // when it stops. The format records must stay valid until ReleaseBuffers. E_INVALIDARG for
+    // an input rate outside the supported range, E_OUTOFMEMORY when a memory cannot be had.
     HRESULT AllocateBuffers(const WAVEFORMATEX* input, const WAVEFORMATEX* output);
     HRESULT ReleaseBuffers();
     void FreeBuffers();
@@ -175,6 +187,11 @@ private:
     void StoreLiveBlock(const SetupBlock& block);
     void MarkSettingsChanged();  // recalculation and dirty flags; caller holds lock_
     int SampleRate() const;
+    // frames x rate / referenceRate, the product in 64 bits (it passes 2^31 at high rates).
+    static std::int32_t ScaleFrames(std::int32_t frames, std::int32_t rate,
+                                    std::int32_t referenceRate) {
+        return static_cast<std::int32_t>(std::int64_t{frames} * rate / referenceRate);
+    }
     HRESULT AllocateMemory(int index, std::int32_t frames);
 
     template <typename Sample>

@@ -169,13 +169,12 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     const auto roomScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 15) * fs / 115.0);
     for (int i = 0; i < kReverbLineCount; ++i) {
         DelayMemory& line = core_.Memory(i);
-        line.length =
-            std::max<std::int32_t>(1, kLineBaseLengths[i] * roomScale / kLineReferenceRate);
+        line.length = std::max(1, ScaleFrames(kLineBaseLengths[i], roomScale, kLineReferenceRate));
         line.position %= line.length;
     }
     for (int k = 0; k < kTankTapCount; ++k) {
-        c.tankTapsLeft[k] = kTankTapsLeft[k].offset * roomScale / kLineReferenceRate;
-        c.tankTapsRight[k] = kTankTapsRight[k].offset * roomScale / kLineReferenceRate;
+        c.tankTapsLeft[k] = ScaleFrames(kTankTapsLeft[k].offset, roomScale, kLineReferenceRate);
+        c.tankTapsRight[k] = ScaleFrames(kTankTapsRight[k].offset, roomScale, kLineReferenceRate);
     }
 
     const auto earlyScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 3) * fs / 103.0);

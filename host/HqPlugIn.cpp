@@ -3,6 +3,9 @@
 // the host's interfaces to the engine.
 #include "host/HqPlugIn.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <memory>
 #include <new>
 
 #include "engine/SampleConversion.h"
@@ -18,21 +21,31 @@ const WAVEFORMATEX* WaveFormatOf(const CMediaType* type) {
     return reinterpret_cast<const WAVEFORMATEX*>(type->pbFormat);
 }
 
-// A float array from the process heap for the 16-bit conversion, freed on every path out.
-class HeapFloats {
+// The floats of one conversion: the streaming run's array when it holds `count`, else an array
+// of its own (null when that cannot be had).
+class ConversionFloats {
 public:
-    explicit HeapFloats(size_t count)
-        : data_(static_cast<float*>(HeapAlloc(GetProcessHeap(), 0, count * sizeof(float) + 1))) {}
-    ~HeapFloats() {
-        if (data_ != nullptr) HeapFree(GetProcessHeap(), 0, data_);
-    }
-    HeapFloats(const HeapFloats&) = delete;
-    HeapFloats& operator=(const HeapFloats&) = delete;
+    ConversionFloats(float* prepared, std::size_t preparedCount, std::size_t count)
+        : owned_(count > preparedCount ? new (std::nothrow) float[count] : nullptr),
+          data_(count > preparedCount ? owned_.get() : prepared) {}
     float* Get() const { return data_; }
 
 private:
-    float* data_;  // owned
+    std::unique_ptr<float[]> owned_;
+    float* data_;  // prepared (not owned) or owned_
 };
+
+// Samples of interleaved audio that one buffer of the allocator holds in the format; 0 without
+// an allocator.
+std::size_t SamplesPerBuffer(IMemAllocator* allocator, const WAVEFORMATEX& format) {
+    ALLOCATOR_PROPERTIES props = {};
+    if (allocator == nullptr || format.nBlockAlign == 0 ||
+        FAILED(allocator->GetProperties(&props)) || props.cbBuffer <= 0) {
+        return 0;
+    }
+    return std::size_t{format.nChannels} *
+           (static_cast<std::size_t>(props.cbBuffer) / format.nBlockAlign);
+}
 
 // Owns one reference on a media sample.
 class SampleHolder {
@@ -142,7 +155,9 @@ HRESULT CHqPlugIn::CheckInputType(const CMediaType* input) {
     const bool int16 = format->wFormatTag == WAVE_FORMAT_PCM && format->wBitsPerSample == 16;
     const bool floats = format->wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
                         (format->wBitsPerSample == 32 || format->wBitsPerSample == 64);
-    return int16 || floats ? S_OK : E_INVALIDARG;
+    if (!int16 && !floats) return E_INVALIDARG;
+    // A rate the engine cannot stream is refused here, before anything is connected.
+    return IsSupportedSampleRate(format->nSamplesPerSec) ? S_OK : E_INVALIDARG;
 }
 
 HRESULT CHqPlugIn::CheckTransform(const CMediaType* input, const CMediaType* output) {
@@ -205,11 +220,37 @@ HRESULT CHqPlugIn::DeriveStereoType(CMediaType* type) {
 }
 
 HRESULT CHqPlugIn::StartStreaming() {
-    return AllocateBuffers(&InputFormat, &OutputFormat);
+    HRESULT hr = AllocateBuffers(&InputFormat, &OutputFormat);
+    if (SUCCEEDED(hr) && InputFormat.wFormatTag == WAVE_FORMAT_PCM) {
+        hr = PrepareConversion();
+        if (FAILED(hr)) ReleaseBuffers();
+    }
+    return hr;
 }
 
 HRESULT CHqPlugIn::StopStreaming() {
     ReleaseBuffers();
+    inFloats_.reset();
+    outFloats_.reset();
+    inFloatCount_ = outFloatCount_ = 0;
+    return S_OK;
+}
+
+HRESULT CHqPlugIn::PrepareConversion() {
+    // The input's buffers are the upstream allocator's, agreed when the input connected; the
+    // output's those of the allocator its connection chose. Neither changes while streaming.
+    const std::size_t inCount = SamplesPerBuffer(inputPin_->Allocator(), InputFormat);
+    const std::size_t outCount = SamplesPerBuffer(outputPin_->Allocator(), OutputFormat);
+    // At least one float each, so that a sample of less than a frame still has input.
+    inFloats_.reset(new (std::nothrow) float[std::max<std::size_t>(inCount, 1)]);
+    outFloats_.reset(new (std::nothrow) float[std::max<std::size_t>(outCount, 1)]);
+    if (!inFloats_ || !outFloats_) {
+        inFloats_.reset();
+        outFloats_.reset();
+        return E_OUTOFMEMORY;
+    }
+    inFloatCount_ = inCount;
+    outFloatCount_ = outCount;
     return S_OK;
 }
 
@@ -249,8 +290,9 @@ HRESULT CHqPlugIn::ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYT
                                   DWORD* outFrames) {
     if (InputFormat.wFormatTag == WAVE_FORMAT_PCM) {
         const size_t inCount = inFrames != nullptr ? size_t{InputFormat.nChannels} * *inFrames : 0;
-        HeapFloats inFloats(inCount);
-        HeapFloats outFloats(size_t{OutputFormat.nChannels} * *outFrames);
+        const size_t outCount = size_t{OutputFormat.nChannels} * *outFrames;
+        const ConversionFloats inFloats(inFloats_.get(), inFloatCount_, inCount);
+        const ConversionFloats outFloats(outFloats_.get(), outFloatCount_, outCount);
         if (inFloats.Get() == nullptr || outFloats.Get() == nullptr) return E_OUTOFMEMORY;
         Int16ToFloat(reinterpret_cast<const short*>(in), inFloats.Get(), inCount);
         const HRESULT hr = ProcessFloat32(mode, in != nullptr ? inFloats.Get() : nullptr, inFrames,

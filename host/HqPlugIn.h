@@ -9,7 +9,9 @@
 // serialised by the engine's own lock. The filter adds no lock of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "engine/AudioTransform.h"
 #include "engine/StaticFilterPreset.h"
@@ -74,12 +76,20 @@ private:
     // Runs one block operation in the input's sample format over raw buffers, converting
     // 16-bit samples to and from float around it. in and inFrames are null in mode 2.
     HRESULT ProcessBuffers(int mode, const BYTE* in, DWORD* inFrames, BYTE* out, DWORD* outFrames);
+    // The 16-bit path's float arrays, for as many samples as the agreed input and output
+    // buffers hold; on the graph's thread when streaming starts.
+    HRESULT PrepareConversion();
 
     WAVEFORMATEX InputFormat{};       // copy of the agreed input type; all zero until set
     WAVEFORMATEX OutputFormat{};      // copy of the agreed output type
     std::int64_t SamplePosition = 0;  // running count of input frames: the automation clock
     // The upstream allocator's properties when the output last sized its buffers from them.
     ALLOCATOR_PROPERTIES upstreamBuffers_{};
+    // The 16-bit path's float arrays, held while streaming (null otherwise) so that Receive and
+    // EndOfStream allocate nothing; only a sample beyond the agreed buffers gets arrays of its
+    // own. Written on the graph's thread while no sample is processed.
+    std::unique_ptr<float[]> inFloats_, outFloats_;
+    std::size_t inFloatCount_ = 0, outFloatCount_ = 0;
 
     friend class CHqPlugInInputPin;
 };

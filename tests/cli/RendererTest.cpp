@@ -74,8 +74,8 @@ protected:
 
     // Interleaved samples in [-1, 1] written as a WAV file of a libsndfile sample format.
     std::string WriteSound(const std::string& name, const std::vector<double>& samples,
-                           int channels, int format = SF_FORMAT_FLOAT) {
-        SF_INFO info{0, 44100, channels, SF_FORMAT_WAV | format, 0, 0};
+                           int channels, int format = SF_FORMAT_FLOAT, int rate = 44100) {
+        SF_INFO info{0, rate, channels, SF_FORMAT_WAV | format, 0, 0};
         SNDFILE* file = sf_open(Path(name).c_str(), SFM_WRITE, &info);
         sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);  // as the renderer writes
         sf_writef_double(file, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
@@ -124,6 +124,9 @@ TEST_F(Renderer, AnErrorIsOneLineWithItsExitCodeAndNoOutput) {
     const std::string bank = QV_FACTORY_BANK;
     const std::string three = WriteSound("three.wav", Noise(100, 3, 0.5), 3, SF_FORMAT_PCM_16);
     const std::string eight = WriteSound("eight.wav", Noise(100, 2, 0.5), 2, SF_FORMAT_PCM_U8);
+    const std::string slow = WriteSound("slow.wav", Noise(100, 2, 0.5), 2, SF_FORMAT_FLOAT, 3999);
+    const std::string fast =
+        WriteSound("fast.wav", Noise(100, 1, 0.5), 1, SF_FORMAT_PCM_16, 768001);
     std::ofstream(junk) << "not a sound file";
     std::ofstream(bad) << "Decay 0 1 0 1 linear\n\nDecay 0 1 0 1 wobble\n";
     // Bad settings exit with 2; a file that cannot be read or written, with 1.
@@ -151,6 +154,10 @@ TEST_F(Renderer, AnErrorIsOneLineWithItsExitCodeAndNoOutput) {
         {{Path("missing.wav"), out}, 1, "cannot read " + Path("missing.wav")},
         {{three, out}, 1, "has 3 channels; only mono and stereo"},
         {{eight, out}, 1, "holds samples of a kind the reverb does not take"},
+        {{slow, out},
+         1,
+         "slow.wav has a sample rate of 3999 Hz; the reverb takes 4000 to 768000 Hz"},
+        {{fast, out}, 1, "fast.wav has a sample rate of 768001 Hz; the reverb takes"},
         {{good, Path("none/out.wav")}, 1, "cannot write " + Path("none/out.wav")}};
     for (const auto& [args, code, text] : failures) {
         EXPECT_EQ(code, Run(args)) << text;

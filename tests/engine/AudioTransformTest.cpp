@@ -13,7 +13,7 @@
 namespace {
 
 TEST(DelayMemories, AreSizedForTheLargestRoomAtTheRateAndStartSilent) {
-    for (DWORD rate : {44100, 48000, 96000}) {
+    for (DWORD rate : {4000, 44100, 48000, 96000, 768000}) {
         EngineHarness engine(rate);
         engine->SetRoomSize(100, FALSE);
         engine->SetPredelay(250, FALSE);
@@ -29,6 +29,26 @@ TEST(DelayMemories, AreSizedForTheLargestRoomAtTheRateAndStartSilent) {
         // Reflections: the smallest power of two above twice the longest delay.
         const unsigned longest = engine->DerivedCoefficients().earlyDelaysRight[7];
         EXPECT_EQ(std::bit_ceil(2 * longest + 1), engine->Memory(kEarlyMemory).capacity);
+    }
+}
+
+TEST(DelayMemories, AreRefusedForARateOutsideTheRangeStreamed) {
+    const std::tuple<DWORD, HRESULT> kCases[] = {
+        {1, E_INVALIDARG},
+        {926, E_INVALIDARG},
+        {3999, E_INVALIDARG},
+        {4000, S_OK},
+        {768000, S_OK},
+        {768001, E_INVALIDARG},
+        {2147483648, E_INVALIDARG},
+        {4294967295, E_INVALIDARG},
+    };
+    for (const auto& [rate, expected] : kCases) {
+        EngineHarness engine(rate);
+        EXPECT_EQ(expected, engine.Start()) << rate;
+        for (int i = 0; i < kDelayMemoryCount; ++i) {
+            EXPECT_EQ(expected == S_OK, engine->Memory(i).data != nullptr) << rate << " " << i;
+        }
     }
 }
 

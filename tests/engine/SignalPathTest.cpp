@@ -2,7 +2,9 @@
 // every setting against their recorded digests, bypass, the tail, meters, clips and 16-bit samples.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine/SampleConversion.h"
 #include "tests/engine/ReferenceReverb.h"
@@ -29,7 +31,12 @@ TEST(SignalPath, OptimisedLoopMatchesThePlainStepsBitForBit) {
          11025,
          2,
          {1, 0, 100, 100, 75, 0, 10, 0}},
-        {"a tap at its line's write", 500, 2, {1, 0, 100, 100, 75, 1, 10, 0}},
+        {"lowest rate, an output tap two frames behind its line's write",
+         4000,
+         2,
+         {1, 0, 100, 100, 75, 0, 10, 0}},
+        {"lowest rate, low cut above half of it", 4000, 2, {10, 250, 100, 200, 3000, 0, 30, 0}},
+        {"highest rate", 768000, 1, {100, 250, 100, 100, 19, 0, 2, 0}},
     };
     for (const auto& s : settings) {
         for (int block : {1, 37, 512, 4096}) {
@@ -137,6 +144,26 @@ TEST(SignalPath, BypassCopiesTheInputClearsTheMetersAndEndsTheTailAtOnce) {
         EXPECT_EQ(std::vector<double>(4, 0.0), engine.Meters());
         EXPECT_EQ(S_FALSE, engine.Run(kModeTail, {}, &out, 512));
         EXPECT_EQ(200u, out.size());
+    }
+}
+
+// At the lowest rate streamed the top crossover and low cut sit at half the rate and the smallest
+// room's shortest reflection is a few frames long: the extremes still render bounded audio.
+TEST(SignalPath, TheLowestRateStaysBoundedAtTheExtremes) {
+    for (int room : {1, 100}) {
+        EngineHarness engine(4000);
+        for (auto [index, value] : {std::pair{Param::kRoomSize, room},
+                                    {Param::kCrossover, 2000},
+                                    {Param::kBassMult, 30},
+                                    {Param::kDecay, 200},
+                                    {Param::kLowCut, 3000},
+                                    {Param::kReverb, 60}}) {
+            engine->SetParameter(index, value, FALSE);
+        }
+        ASSERT_EQ(S_OK, engine.Start());
+        const std::vector<double> out = engine.Render(kModeDiscontinuity, Noise(8000, 2, 0.9));
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](double v) { return std::abs(v) < 8; }))
+            << "room size " << room;
     }
 }
 

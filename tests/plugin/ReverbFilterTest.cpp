@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <tuple>
 #include <vector>
 
@@ -11,6 +13,23 @@
 #include "tests/support/ComTestHarness.h"
 #include "tests/support/FilterDoubles.h"
 #include "tests/support/ReferenceChain.h"
+
+namespace {
+
+// Counted (and made to fail) on the thread that sets them: the filter and the framework are
+// linked into this program, so their every operator new comes here. The library's operator
+// delete frees with free, as this takes with malloc.
+thread_local bool countingAllocations = false, failingAllocations = false;
+thread_local int allocationCount = 0;
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (countingAllocations) ++allocationCount;
+    void* block = failingAllocations ? nullptr : std::malloc(size != 0 ? size : 1);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+}
 
 namespace {
 
@@ -77,6 +96,12 @@ TEST_F(ReverbFilter, InputTypes) {
         {"compressed", Odd(2), E_INVALIDARG},
         {"15-byte format", Odd(3), E_INVALIDARG},
         {"no format", Odd(4), E_INVALIDARG},
+        {"no rate", Pcm16(2, 0), E_INVALIDARG},
+        {"3999 Hz", Float(64, 2, 3999), E_INVALIDARG},
+        {"4000 Hz", Pcm16(1, 4000), S_OK},
+        {"768 kHz", Float(32, 2, 768000), S_OK},
+        {"768001 Hz", Float(32, 1, 768001), E_INVALIDARG},
+        {"the largest rate", Pcm16(2, 4294967295), E_INVALIDARG},
     };
     for (const auto& [label, type, expected] : kCases) {
         EXPECT_EQ(expected, reverb_->CheckInputType(&type)) << label;
@@ -268,6 +293,58 @@ TEST_F(ReverbFilter, ASampleLargerThanTheOutputBufferIsSplit) {
     ASSERT_EQ(S_OK, Deliver(Sample({1, 2, 3}).Get()));  // less than a frame: nothing used
     EXPECT_TRUE(sink_->deliveries.at(0).bytes.empty());
     EXPECT_EQ(48000 * 3 + 1100, reverb_->SamplePositionFrames());
+}
+
+// Once the filter streams, samples within the agreed buffers and the tail allocate nothing in any
+// format: the 16-bit path converts in arrays prepared when streaming starts. The capture sink's
+// copy of each delivery is all that is counted (its lists reserved first). A sample beyond the
+// agreed buffers has arrays of its own, and without memory fails with E_OUTOFMEMORY.
+TEST_F(ReverbFilter, StreamingAllocatesNothingButForASampleBeyondTheAgreedBuffers) {
+    const CMediaType kTypes[] = {Pcm16(1, 44100),     Pcm16(2, 44100),     Float(32, 1, 48000),
+                                 Float(32, 2, 48000), Float(64, 1, 96000), Float(64, 2, 96000)};
+    constexpr int kFrames = 512;  // of the upstream and output buffers and of a sample
+    for (const CMediaType& type : kTypes) {
+        const WAVEFORMATEX* format = WaveFormat(type);
+        SCOPED_TRACE(testing::Message()
+                     << format->wBitsPerSample << " bits, " << format->nChannels << " channels");
+        ASSERT_EQ(S_OK, Connect(type, kFrames));
+        ASSERT_EQ(S_OK, Engine()->SetTail(1, FALSE));
+        ASSERT_EQ(S_OK, Engine()->SetDecay(1, FALSE));
+        const WavAudio audio = Audio(type, 2 * kFrames);
+        const auto half = audio.data.begin() + kFrames * format->nBlockAlign;
+        const ComPtr<IMediaSample> samples[] = {Sample({audio.data.begin(), half}, true),
+                                                Sample({half, audio.data.end()})};
+        sink_->deliveries.reserve(64);
+        sink_->endsOfStream.reserve(1);
+        allocationCount = 0;
+        countingAllocations = true;
+        for (const ComPtr<IMediaSample>& sample : samples) EXPECT_EQ(S_OK, Deliver(sample.Get()));
+        EXPECT_EQ(S_OK, input_->EndOfStream());
+        countingAllocations = false;
+        EXPECT_EQ(sink_->deliveries.size(), static_cast<std::size_t>(allocationCount));
+        EXPECT_TRUE(sink_->Bytes() ==
+                    ExpectedOutput(audio, kFrames, [](CStandaloneReverb& engine, CMediaParams&) {
+                        engine.SetTail(1, FALSE);
+                        engine.SetDecay(1, FALSE);
+                    }));
+
+        const bool pcm = format->wFormatTag == WAVE_FORMAT_PCM;
+        std::vector<BYTE> beyond = audio.data;
+        beyond.insert(beyond.end(), audio.data.begin(), audio.data.end());
+        const ComPtr<IMediaSample> large = Sample(beyond);
+        sink_->Clear();
+        allocationCount = 0;
+        countingAllocations = true;
+        EXPECT_EQ(S_OK, Deliver(large.Get()));
+        countingAllocations = false;
+        EXPECT_EQ(pcm, sink_->deliveries.size() < static_cast<std::size_t>(allocationCount));
+        if (!pcm) continue;
+        sink_->Clear();
+        failingAllocations = true;
+        EXPECT_EQ(E_OUTOFMEMORY, Deliver(large.Get()));
+        failingAllocations = false;
+        EXPECT_TRUE(sink_->deliveries.empty());
+    }
 }
 
 TEST_F(ReverbFilter, TheTailFollowsEndOfStreamAndEndOfStreamFollowsIt) {
