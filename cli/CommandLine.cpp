@@ -51,6 +51,8 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
             options->tail = false;
         } else if (arg == "--bypass") {
             options->bypass = true;
+        } else if (arg == "--overwrite-input") {
+            options->overwriteInput = true;
         } else if (arg == "--set") {
             std::string text;
             std::pair<std::string, std::string> setting;
@@ -99,7 +101,7 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions* opt
 
 std::string RenderUsage() {
     std::string text =
-        "usage: halvern-reverb IN OUT [options]\n"
+        "usage: halvern-reverb IN OUT [options] [--overwrite-input]\n"
         "       halvern-reverb presets list|show|add|export|import ... (see presets --help)\n"
         "\n"
         "Renders IN (mono or stereo WAV, AIFF, FLAC...; 16, 24 or 32-bit integer or 32 or\n"
@@ -117,6 +119,9 @@ std::string RenderUsage() {
         "  --no-tail            stop when the input stops\n"
         "  --bypass             pass the audio through unprocessed\n"
         "  --block N            frames per block handed to the reverb (default 4096)\n"
+        "  --overwrite-input    let OUT or --save-state replace a file the run reads (IN,\n"
+        "                       --state...), which is refused otherwise; the file is\n"
+        "                       replaced only when the run has succeeded\n"
         "  --help               this text\n"
         "\n"
         "Parameters, in the reverb's own units:\n";

@@ -12,6 +12,7 @@ struct RenderOptions {
     std::vector<std::pair<std::string, std::string>> settings;  // --set NAME=VALUE, in order
     bool tail = true;                                           // --no-tail turns it off
     bool bypass = false;
+    bool overwriteInput = false;  // --overwrite-input: an output may replace a file the run reads
     std::uint32_t blockFrames = 4096;
     std::string automationFile;  // --automation: envelope segments, see host/AutomationFile.h
     std::string stateFile;       // --state: a saved state applied before rendering

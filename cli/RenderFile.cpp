@@ -243,7 +243,7 @@ int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostr
 
     // Written under a temporary name and moved into place only when complete, so a failed run
     // leaves no partial output behind.
-    const std::string partial = options.output + ".partial";
+    const std::string partial = PartialPath(options.output);
     SF_INFO outInfo{};
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = 2;

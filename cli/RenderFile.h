@@ -20,6 +20,12 @@ struct RenderHooks {
     std::function<bool(CStandaloneReverb&, std::string*)> afterRender;
 };
 
+// The temporary file beside `path` that an output (the sound file, a saved state) is written to
+// before it is moved into place, so that a failed run leaves nothing behind and loses nothing.
+inline std::string PartialPath(const std::string& path) {
+    return path + ".partial";
+}
+
 // Returns the process exit code: 0 done, 1 a file or the reverb failed, 2 bad settings. Errors
 // go to `err` as one line; the summary (peak meters, clips, what was written) to `out`.
 int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostream& out,

@@ -2,6 +2,7 @@
 // the options ask for joined to the run, or runs a presets command (see Renderer.h).
 #include "cli/Renderer.h"
 
+#include <filesystem>
 #include <memory>
 
 #include "cli/CommandLine.h"
@@ -16,6 +17,46 @@ namespace {
 // The engine's automation object, which the renderer drives as the filter does.
 CMediaParams* AutomationOf(CStandaloneReverb& engine) {
     return static_cast<CMediaParams*>(engine.Automation());
+}
+
+// Whether two paths name one existing file, by identity (device and inode), so that another
+// spelling of the path, a hard link or a symbolic link to the file counts as the file.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// The run never writes over a file it reads: an output (OUT, --save-state) that is one of its
+// inputs is refused unless --overwrite-input asks for it, and is then written through to the
+// input itself (past a symbolic link) under a temporary name moved over it only at the end. That
+// temporary file may never be an input, whatever the option: opening it for writing empties it.
+bool KeepInputsSafe(RenderOptions* options, std::string* error) {
+    const std::pair<const char*, const std::string*> inputs[] = {
+        {"the input", &options->input},
+        {"the state", &options->stateFile},
+        {"the automation file", &options->automationFile},
+        {"the preset file", &options->presetFile}};
+    for (std::string* output : {&options->output, &options->saveStateFile}) {
+        for (const auto& [role, input] : inputs) {
+            if (!SameFile(*output, *input)) continue;
+            if (!options->overwriteInput) {
+                *error = *output + " is " + role + " " + *input +
+                         ", which would be overwritten (--overwrite-input allows it)";
+                return false;
+            }
+            std::error_code ec;
+            const std::filesystem::path target = std::filesystem::canonical(*output, ec);
+            if (!ec) *output = target.string();
+        }
+        for (const auto& [role, input] : inputs) {
+            if (SameFile(PartialPath(*output), *input)) {
+                *error = PartialPath(*output) + ", where " + *output + " is written first, is " +
+                         role + " " + *input;
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -33,6 +74,10 @@ int RunRenderer(const std::vector<std::string>& args, std::ostream& out, std::os
     if (options.help) {
         out << RenderUsage();
         return 0;
+    }
+    if (!KeepInputsSafe(&options, &error)) {
+        err << "halvern-reverb: " << error << "\n";
+        return 2;
     }
 
     // An automation file is read whole before anything is rendered; a malformed line stops

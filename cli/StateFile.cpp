@@ -6,6 +6,8 @@
 #include <iterator>
 #include <vector>
 
+#include "cli/RenderFile.h"
+
 namespace {
 
 // Owns one reference on a stream.
@@ -57,7 +59,7 @@ bool SaveStateFile(CAudioTransform& engine, const std::string& path, std::string
     ULONG read = 0;
     holder.stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
 
-    const std::string partial = path + ".partial";
+    const std::string partial = PartialPath(path);
     {
         std::ofstream file(partial, std::ios::binary);
         file.write(bytes.data(), read);

@@ -32,14 +32,22 @@ inline constexpr ParameterAccess kParameterAccess[kParamCount] = {
     {&IHqPlugInProp::GetReverbMute, &IHqPlugInProp::SetReverbMute},
 };
 
+// The two helpers below copy the table entry out before calling through it: in a call written
+// (engine->*kParameterAccess[index].set)(...), g++ 12 with -fsanitize=undefined computes the
+// index on only one of the call's two paths (non-virtual and virtual), so the virtual path, the
+// one every entry takes, reads an index that was never stored and calls another parameter's
+// setter. Callers go through the helpers rather than writing such a call.
+
 // Parameter `index` of the engine; 0 when the getter fails. The index must be in range.
 inline int GetParameterValue(IHqPlugInProp* engine, int index) {
+    const ParameterAccess access = kParameterAccess[index];
     int value = 0;
-    if (FAILED((engine->*kParameterAccess[index].get)(&value))) return 0;
+    if (FAILED((engine->*access.get)(&value))) return 0;
     return value;
 }
 
 // Sets parameter `index` (the engine clamps it); notify as the interface's setters take it.
 inline HRESULT SetParameterValue(IHqPlugInProp* engine, int index, int value, BOOL notify) {
-    return (engine->*kParameterAccess[index].set)(value, notify);
+    const ParameterAccess access = kParameterAccess[index];
+    return (engine->*access.set)(value, notify);
 }

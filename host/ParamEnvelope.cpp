@@ -114,7 +114,12 @@ double CParamEnvelope::CurveValue(const MP_ENVELOPE_SEGMENT& s, REFERENCE_TIME t
             ? ((static_cast<double>(t) - static_cast<double>(s.rtStart)) / kUnitsPerSecond) /
                   duration
             : 1.0;
-    switch (s.iCurve) {
+    // The curve is the host's 32-bit value, copied out as such: one that names no curve (a sine,
+    // as below) is no value of the enumeration's type, which reaches only as far as its flags.
+    std::uint32_t curve = 0;
+    static_assert(sizeof curve == sizeof s.iCurve);
+    std::memcpy(&curve, &s.iCurve, sizeof curve);
+    switch (curve) {
         case MP_CURVE_JUMP:
             return a;
         case MP_CURVE_LINEAR:

@@ -129,6 +129,12 @@ TEST_F(Renderer, AnErrorIsOneLineWithItsExitCodeAndNoOutput) {
         WriteSound("fast.wav", Noise(100, 1, 0.5), 1, SF_FORMAT_PCM_16, 768001);
     std::ofstream(junk) << "not a sound file";
     std::ofstream(bad) << "Decay 0 1 0 1 linear\n\nDecay 0 1 0 1 wobble\n";
+    // The input under other names: a hard link, a symbolic link, the temporary name of p.wav.
+    const std::string hard = Path("hard.wav"), soft = Path("soft.wav"), p = Path("p.wav");
+    fs::create_hard_link(good, hard);
+    fs::create_symlink(good, soft);
+    fs::copy_file(good, p + ".partial");
+    const std::string kept = ReadText(good);
     // Bad settings exit with 2; a file that cannot be read or written, with 1.
     const std::tuple<Args, int, std::string> failures[] = {
         {{good, out, "--set", "Shimmer=3"}, 2, "unknown parameter \"Shimmer\""},
@@ -158,7 +164,17 @@ TEST_F(Renderer, AnErrorIsOneLineWithItsExitCodeAndNoOutput) {
          1,
          "slow.wav has a sample rate of 3999 Hz; the reverb takes 4000 to 768000 Hz"},
         {{fast, out}, 1, "fast.wav has a sample rate of 768001 Hz; the reverb takes"},
-        {{good, Path("none/out.wav")}, 1, "cannot write " + Path("none/out.wav")}};
+        {{good, Path("none/out.wav")}, 1, "cannot write " + Path("none/out.wav")},
+        {{good, good}, 2, good + " is the input " + good + ", which would be overwritten"},
+        {{good, (dir_ / "." / "good.wav").string()}, 2, "is the input " + good},
+        {{good, hard}, 2, hard + " is the input " + good},
+        {{hard, soft}, 2, soft + " is the input " + hard},
+        {{good, out, "--save-state", soft}, 2, "is the input " + good},
+        {{good, out, "--state", junk, "--save-state", junk}, 2, " is the state " + junk},
+        {{good, out, "--automation", bad, "--save-state", bad}, 2, "is the automation file"},
+        {{p + ".partial", p, "--overwrite-input"},
+         2,
+         p + ".partial, where " + p + " is written first, is the input"}};
     for (const auto& [args, code, text] : failures) {
         EXPECT_EQ(code, Run(args)) << text;
         const std::string message = err_.str();
@@ -167,6 +183,9 @@ TEST_F(Renderer, AnErrorIsOneLineWithItsExitCodeAndNoOutput) {
         EXPECT_EQ(1, std::count(message.begin(), message.end(), '\n')) << message;
         EXPECT_FALSE(fs::exists(out) || fs::exists(out + ".partial")) << text;
     }
+    EXPECT_EQ(kept, ReadText(good));
+    EXPECT_EQ(kept, ReadText(p + ".partial"));
+    EXPECT_TRUE(fs::is_symlink(soft));
 
     // A run that fails after rendering leaves an existing output file as it was.
     std::ofstream(out) << "keep me";
@@ -174,6 +193,23 @@ TEST_F(Renderer, AnErrorIsOneLineWithItsExitCodeAndNoOutput) {
     EXPECT_EQ("halvern-reverb: cannot write the state " + Path("none/s.bin") + "\n", err_.str());
     EXPECT_EQ("keep me", ReadText(out));
     EXPECT_FALSE(fs::exists(out + ".partial"));
+}
+
+TEST_F(Renderer, OverwriteInputReplacesTheInputThroughALinkOnlyWhenTheRunSucceeds) {
+    const std::string in = WriteSound("in.wav", Noise(3000, 2, 0.5), 2), link = Path("link.wav");
+    fs::create_symlink(in, link);
+    ASSERT_EQ(0, Run({in, Path("expected.wav"), "--set", "Decay=5"})) << err_.str();
+    const std::string original = ReadText(in), expected = ReadText(Path("expected.wav"));
+    // A failure after rendering loses nothing.
+    EXPECT_EQ(1, Run({in, in, "--overwrite-input", "--save-state", Path("none/s.bin")}));
+    EXPECT_EQ(original, ReadText(in));
+    ASSERT_EQ(0, Run({link, link, "--set", "Decay=5", "--overwrite-input"})) << err_.str();
+    EXPECT_EQ(expected, ReadText(in));
+    EXPECT_TRUE(fs::is_symlink(link));
+    Args names;  // nothing left beside them
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((Args{"expected.wav", "in.wav", "link.wav"}), names);
 }
 
 TEST_F(Renderer, AutomationMovesWithTheAudioAndBypassPassesItThrough) {

@@ -21,7 +21,7 @@ TEST(ParameterModel, SettersClampAndWriteTheirOwnWordOnlyAndNamesAreFound) {
         for (int value : {def.minimum - 1000, def.maximum + 7}) {
             std::vector<int> expected = engine.Words();
             expected[def.word] = std::clamp(value, def.minimum, def.maximum);
-            EXPECT_EQ(S_OK, (engine.Get()->*kParameterAccess[i].set)(value, FALSE));
+            EXPECT_EQ(S_OK, SetParameterValue(engine.Get(), i, value, FALSE));
             ASSERT_EQ(expected, engine.Words()) << def.label << " " << value;
             EXPECT_EQ(expected[def.word], GetParameterValue(engine.Get(), i));
         }

@@ -15,7 +15,9 @@ namespace {
 constexpr REFERENCE_TIME kSecond = 10000000;
 
 bool Same(const std::vector<MP_ENVELOPE_SEGMENT>& a, const std::vector<MP_ENVELOPE_SEGMENT>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0;
+    // An empty list's data() may be null, which memcmp may not be given even for no bytes.
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
 }
 
 TEST(AutomationFile, ReadsLabelsIndexesTimesValuesAndCurves) {

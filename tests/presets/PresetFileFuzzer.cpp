@@ -2,33 +2,27 @@
 // and loaded again; a crash, a sanitizer report or a broken invariant (an abort) is a failure.
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "presets/PresetList.h"
+#include "tests/support/FuzzCheck.h"
 
 namespace {
-
-void Check(bool condition, const char* what) {
-    if (condition) return;
-    std::fprintf(stderr, "invariant broken: %s\n", what);
-    std::abort();
-}
 
 // Every record has its data line and an id, and the list is sorted: sorting again moves none.
 void CheckList(CPresetList& store) {
     std::vector<int> ids;
     for (int i = 0; i < store.Count(); ++i) {
         const PresetRecord& p = *store.At(i);
-        Check(p.data != nullptr && std::strlen(p.data) < 4096 && p.id > kPresetIdBase, "record");
+        FuzzCheck(p.data != nullptr && std::strlen(p.data) < 4096 && p.id > kPresetIdBase,
+                  "record");
         ids.push_back(store.IdAt(i));
     }
     store.SortPresets();
-    for (int i = 0; i < store.Count(); ++i) Check(store.IdAt(i) == ids[i], "sorted");
+    for (int i = 0; i < store.Count(); ++i) FuzzCheck(store.IdAt(i) == ids[i], "sorted");
 }
 
 }  // namespace
@@ -49,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Saved over a copy of the input, the list loads again.
     std::filesystem::copy_file(input, saved, std::filesystem::copy_options::overwrite_existing);
-    Check(store.SaveAll(kFilterClassKeyPath, saved.c_str()), "save succeeds");
+    FuzzCheck(store.SaveAll(kFilterClassKeyPath, saved.c_str()), "save succeeds");
     CPresetList reloaded(nullptr, nullptr, kPresetPluginName);
     reloaded.LoadFile(kFilterClassKeyPath, saved.c_str());
     CheckList(reloaded);
