@@ -1,7 +1,7 @@
-// dxval: validates a DirectShow audio transform filter as hosts use it. Loads the plug-in by
-// path, runs the named checks in order and prints a table of check, runs, result and time;
-// exits with 1 when any check fails, 2 on bad arguments or a module that cannot be loaded,
-// 3 when a check crashes or hangs.
+// dxval: validates a DirectShow audio transform filter as hosts use it. Runs each named check
+// in a process of its own (so that a crash or a hang fails that check and the others still
+// run), which loads the plug-in by path; prints a table of check, runs, result and time. Exits
+// with 1 when any check fails and 2 on bad arguments or a module that cannot be loaded.
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -41,7 +41,6 @@ struct Row {
 
 std::mutex tableLock;
 std::vector<Row> table;  // tableLock
-const char* runningCheck = nullptr;
 
 void PrintTable() {
     std::lock_guard<std::mutex> guard(tableLock);
@@ -55,12 +54,8 @@ void PrintTable() {
 
 // A crash anywhere ends the run with the table and the step it happened in.
 [[noreturn]] void EndWithCrash(const std::string& what) {
-    std::printf("\nCRASH: %s in %s\n", what.c_str(), CurrentStep().c_str());
-    {
-        std::lock_guard<std::mutex> guard(tableLock);
-        if (runningCheck != nullptr) table.push_back({runningCheck, 0, "FAIL: crashed", 0});
-    }
-    PrintTable();
+    std::printf("  CRASH: %s in %s\n", what.c_str(), CurrentStep().c_str());
+    std::fflush(stdout);
     TerminateProcess(GetCurrentProcess(), 3);
     std::abort();
 }
@@ -95,12 +90,8 @@ private:
     void Watch(int seconds) {
         std::unique_lock<std::mutex> guard(lock_);
         if (wake_.wait_for(guard, std::chrono::seconds(seconds), [this] { return done_; })) return;
-        std::printf("\nHUNG: no progress for %d s in %s\n", seconds, CurrentStep().c_str());
-        {
-            std::lock_guard<std::mutex> tableGuard(tableLock);
-            table.push_back({runningCheck, 0, "FAIL: hung (watchdog)", double(seconds)});
-        }
-        PrintTable();
+        std::printf("  HUNG: still running after %d s in %s\n", seconds, CurrentStep().c_str());
+        std::fflush(stdout);
         TerminateProcess(GetCurrentProcess(), 3);
     }
 
@@ -134,7 +125,8 @@ std::string DefaultDllPath() {
 constexpr char kUsage[] =
     "usage: dxval [--quick] [--check NAME] [--dll PATH] [--clsid {CLSID}] [--seed N]\n";
 
-bool ParseArguments(int argc, char** argv, ValidatorOptions* options, std::string* error) {
+bool ParseArguments(int argc, char** argv, ValidatorOptions* options, std::string* error,
+                    bool* child) {
     options->clsid = CLSID_HqPlugIn;
     options->seed = 20261206;
     for (int i = 1; i < argc; ++i) {
@@ -142,6 +134,8 @@ bool ParseArguments(int argc, char** argv, ValidatorOptions* options, std::strin
         const bool hasValue = i + 1 < argc;
         if (arg == "--quick") {
             options->quick = true;
+        } else if (arg == "--child") {
+            *child = true;  // one check, here: how the program runs each check
         } else if ((arg == "--check" || arg == "--dll" || arg == "--clsid" || arg == "--seed") &&
                    !hasValue) {
             *error = arg + " needs a value";
@@ -173,36 +167,25 @@ bool ParseArguments(int argc, char** argv, ValidatorOptions* options, std::strin
         }
     }
     if (options->dllPath.empty()) options->dllPath = DefaultDllPath();
+    if (*child && options->check.empty()) {
+        *error = "--child needs --check";
+        return false;
+    }
     return true;
 }
 
-}  // namespace
+// The line a check's process ends with, for the table: name, runs, result, seconds.
+constexpr char kRowTag[] = "dxval-row\t";
 
-int main(int argc, char** argv) {
-    ValidatorOptions options;
-    std::string error;
-    if (!ParseArguments(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "dxval: %s\n%s", error.c_str(), kUsage);
-        return 2;
-    }
-    PlugInModule module;
-    if (!module.Load(options.dllPath, &error)) {
-        std::fprintf(stderr, "dxval: %s\n", error.c_str());
-        return 2;
-    }
+// Runs one check here and reports it in a row line; the exit code says whether it passed.
+int RunCheckHere(const ValidatorOptions& options, const PlugInModule& module) {
     SetUnhandledExceptionFilter(ReportCrash);
     std::signal(SIGABRT, ReportAbort);
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    std::printf("dxval: %s, class %s, level %s, seed %lu\n", options.dllPath.c_str(),
-                GuidText(options.clsid).c_str(), options.quick ? "quick" : "full",
-                static_cast<unsigned long>(options.seed));
-    std::fflush(stdout);
-
-    bool failed = false;
+    int failed = 0;
     for (const CheckDef& check : kChecks) {
-        if (!options.check.empty() && options.check != check.name) continue;
+        if (options.check != check.name) continue;
         CheckContext context(options, module, check.name);
-        runningCheck = check.name;
         const auto start = std::chrono::steady_clock::now();
         {
             Watchdog watchdog(options.quick ? 60 : 900);
@@ -213,12 +196,108 @@ int main(int argc, char** argv) {
         const std::size_t faults = context.Failures().size();
         std::string result = faults == 0 ? "pass" : "FAIL (" + std::to_string(faults) + ")";
         if (!context.note.empty()) result += ": " + context.note;
-        failed = failed || faults != 0;
-        std::lock_guard<std::mutex> guard(tableLock);
-        table.push_back({check.name, context.runs.load(), result, seconds});
-        runningCheck = nullptr;
+        std::printf("%s%s\t%ld\t%s\t%.1f\n", kRowTag, check.name, context.runs.load(),
+                    result.c_str(), seconds);
+        failed = faults != 0;
+    }
+    std::fflush(stdout);
+    CoUninitialize();
+    return failed;
+}
+
+// Runs one check in a new process of this program and adds its row to the table; the
+// process's other output is passed on as it comes.
+bool RunCheckProcess(const std::string& commandLine, const char* name) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine + " --check " + name + " --child";
+    const bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process) != 0;
+    CloseHandle(writeEnd);
+    Row row{name, 0, "FAIL: crashed or hung", 0};
+    if (!started) row.result = "FAIL: cannot start a process";
+    std::string pending;
+    char buffer[4096];
+    DWORD got = 0;
+    const auto start = std::chrono::steady_clock::now();
+    while (started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        pending.append(buffer, got);
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            std::string text = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            if (!text.empty() && text.back() == '\r') text.pop_back();
+            if (text.rfind(kRowTag, 0) == 0) {
+                char result[512] = {};
+                char checkName[64] = {};
+                std::sscanf(text.c_str() + sizeof kRowTag - 1, "%63[^\t]\t%ld\t%511[^\t]\t%lf",
+                            checkName, &row.runs, result, &row.seconds);
+                row.result = result;
+            } else {
+                std::printf("%s\n", text.c_str());
+            }
+        }
+        std::fflush(stdout);
+    }
+    CloseHandle(readEnd);
+    DWORD code = 3;
+    if (started) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (code > 1) {
+        row.result =
+            code == 3 ? "FAIL: crashed or hung" : "FAIL: exit code " + std::to_string(code);
+        row.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    std::lock_guard<std::mutex> guard(tableLock);
+    table.push_back(row);
+    return code == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ValidatorOptions options;
+    std::string error;
+    bool child = false;
+    if (!ParseArguments(argc, argv, &options, &error, &child)) {
+        std::fprintf(stderr, "dxval: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    PlugInModule module;
+    if (!module.Load(options.dllPath, &error)) {
+        std::fprintf(stderr, "dxval: %s\n", error.c_str());
+        return 2;
+    }
+    if (child) return RunCheckHere(options, module);
+
+    std::printf("dxval: %s, class %s, level %s, seed %lu\n", options.dllPath.c_str(),
+                GuidText(options.clsid).c_str(), options.quick ? "quick" : "full",
+                static_cast<unsigned long>(options.seed));
+    std::fflush(stdout);
+    char own[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, own, MAX_PATH);
+    const std::string commandLine = std::string("\"") + own + "\" --dll \"" + options.dllPath +
+                                    "\" --clsid " + GuidText(options.clsid) + " --seed " +
+                                    std::to_string(options.seed) +
+                                    (options.quick ? " --quick" : "");
+    bool passed = true;
+    for (const CheckDef& check : kChecks) {
+        if (!options.check.empty() && options.check != check.name) continue;
+        passed = RunCheckProcess(commandLine, check.name) && passed;
     }
     PrintTable();
-    CoUninitialize();
-    return failed ? 1 : 0;
+    return passed ? 0 : 1;
 }

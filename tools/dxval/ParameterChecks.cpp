@@ -248,7 +248,7 @@ void CheckParameterStorm(CheckContext& context) {
         {WAVE_FORMAT_PCM, 1, 48000, 48000 * 2, 2, 16, 0},
         {WAVE_FORMAT_IEEE_FLOAT, 2, 96000, 96000 * 16, 16, 64, 0},
     };
-    const long operations = context.options.quick ? 200000 : 3000000;
+    const long operations = context.options.quick ? 1000000 : 20000000;
     const std::size_t formatCount = context.options.quick ? 1 : 3;
     for (std::size_t f = 0; f < formatCount; ++f) {
         const std::string what = "storm over " + DescribeFormat(kFormats[f]);

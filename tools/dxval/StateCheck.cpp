@@ -69,7 +69,7 @@ void CheckState(CheckContext& context) {
         context.Fail("the filter does not give IPersistStream and IHqPlugInProp");
         return;
     }
-    const int rounds = context.options.quick ? 3000 : 50000;
+    const int rounds = context.options.quick ? 20000 : 200000;
     int accepted = 0;
     for (int i = 0; i < rounds; ++i) {
         bool wellFormed = false;
