@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/AutomationInterfaces.h"
 #include "engine/Identifiers.h"
 #include "engine/StaticFilterPreset.h"
 #include "tools/dxval/Checks.h"
@@ -165,7 +166,10 @@ void CheckHostileCalls(CheckContext& context) {
     ComPtr<IMediaParams> params = Query<IMediaParams>(context, f, IID_IMediaParams, "IMediaParams");
     ComPtr<IMediaParamInfo> info =
         Query<IMediaParamInfo>(context, f, IID_IMediaParamInfo, "IMediaParamInfo");
-    if (!pages || !persist || !presets || !engine || !params || !info) return;
+    ComPtr<IMediaParamsUICallback> capture = Query<IMediaParamsUICallback>(
+        context, f, IID_IMediaParamsUICallback, "IMediaParamsUICallback");
+    if (!pages || !persist || !presets || !engine || !params || !info || !capture) return;
+    IMediaParamsUICallback* cb = capture.Get();
     ISpecifyPropertyPages* sp = pages.Get();
     IPersistStream* ps = persist.Get();
     IStaticFilterPreset* pr = presets.Get();
@@ -238,6 +242,31 @@ void CheckHostileCalls(CheckContext& context) {
              [mp, count] { return mp->FlushEnvelope(count, 0, 10000); }, E_INVALIDARG},
             {"IMediaParams::SetTimeFormat(unknown)",
              [mp] { return mp->SetTimeFormat(IID_IUnknown, 0); }, E_INVALIDARG},
+            {"ParamsBeginCapture(null, 1)", [cb] { return cb->ParamsBeginCapture(nullptr, 1); },
+             E_POINTER},
+            {"ParamsBeginCapture(count)",
+             [cb, count] {
+                 DWORD index = count;
+                 return cb->ParamsBeginCapture(&index, 1);
+             },
+             kAnyError},
+            {"ParamsChanged(null, 1, null)",
+             [cb] { return cb->ParamsChanged(nullptr, 1, nullptr); }, E_POINTER},
+            {"ParamsChanged(count)",
+             [cb, count] {
+                 DWORD index = count;
+                 MP_DATA value = 0.5f;
+                 return cb->ParamsChanged(&index, 1, &value);
+             },
+             E_INVALIDARG},
+            {"ParamsEndCapture(null, 1)", [cb] { return cb->ParamsEndCapture(nullptr, 1); },
+             E_POINTER},
+            {"ParamsEndCapture(count)",
+             [cb, count] {
+                 DWORD index = count;
+                 return cb->ParamsEndCapture(&index, 1);
+             },
+             kAnyError},
             {"IMediaParamInfo::GetParamCount(null)", [mi] { return mi->GetParamCount(nullptr); },
              E_POINTER},
             {"IMediaParamInfo::GetParamInfo(count)",
