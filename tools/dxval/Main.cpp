@@ -39,11 +39,9 @@ struct Row {
     double seconds = 0;
 };
 
-std::mutex tableLock;
-std::vector<Row> table;  // tableLock
+std::vector<Row> table;  // the parent process's rows, in the order of the checks
 
 void PrintTable() {
-    std::lock_guard<std::mutex> guard(tableLock);
     std::printf("\n%-16s %9s  %-44s %8s\n", "check", "runs", "result", "time");
     for (const Row& row : table) {
         std::printf("%-16s %9ld  %-44s %7.1fs\n", row.name.c_str(), row.runs, row.result.c_str(),
@@ -52,7 +50,8 @@ void PrintTable() {
     std::fflush(stdout);
 }
 
-// A crash anywhere ends the run with the table and the step it happened in.
+// A crash anywhere ends the check's process, naming the step it happened in; the parent
+// process fails the check.
 [[noreturn]] void EndWithCrash(const std::string& what) {
     std::printf("  CRASH: %s in %s\n", what.c_str(), CurrentStep().c_str());
     std::fflush(stdout);
@@ -261,7 +260,6 @@ bool RunCheckProcess(const std::string& commandLine, const char* name) {
         row.seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    std::lock_guard<std::mutex> guard(tableLock);
     table.push_back(row);
     return code == 0;
 }
