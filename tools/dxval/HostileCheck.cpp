@@ -144,10 +144,20 @@ void CheckHostileCalls(CheckContext& context) {
                              }
                              return hr;
                          },
-                         E_POINTER});
+                         E_INVALIDARG});
         calls.push_back({"IEnumPins::Clone(null)", [e] { return e->Clone(nullptr); }, E_POINTER});
+        // A skip past the end answers S_FALSE and stays where it was: the first pin still comes.
         calls.push_back({"IEnumPins::Skip(past the end)",
-                         [e] { return e->Skip(1000) == S_FALSE ? E_FAIL : S_OK; }, E_FAIL});
+                         [e] {
+                             e->Reset();
+                             if (e->Skip(1000) != S_FALSE) return S_OK;
+                             IPin* pin = nullptr;
+                             ULONG got = 0;
+                             const HRESULT hr = e->Next(1, &pin, &got);
+                             if (pin != nullptr) pin->Release();
+                             return hr == S_OK && got == 1 ? E_FAIL : S_OK;
+                         },
+                         E_FAIL});
     }
     ComPtr<IPin> input, output;
     f->FindPin(L"Input", input.Put());
