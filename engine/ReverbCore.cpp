@@ -471,26 +471,17 @@ struct CReverbCore::Runs {
     template <typename Sample, typename Frames>
     QV_INLINE static BlockPeaks With(CReverbCore& core, const Sample* input, int inputChannels,
                                      Sample* output, std::uint32_t frames, double widthFactor) {
-        const bool early = core.coefficients_.earlyGain != 0.0;
-        auto run = [&](auto channels, auto withEarly) QV_INLINE_LAMBDA {
-            return Block<Sample, decltype(channels)::value, decltype(withEarly)::value, Frames>(
-                core, input, output, frames, widthFactor);
-        };
-        using Mono = std::integral_constant<int, 1>;
-        using Stereo = std::integral_constant<int, 2>;
-        using None = std::integral_constant<int, 0>;
-        if (input == nullptr) {
-            return early ? run(None{}, std::true_type{}) : run(None{}, std::false_type{});
-        }
+        if (input == nullptr)
+            return Block<Sample, 0, Frames>(core, input, output, frames, widthFactor);
         if (inputChannels == 1) {
-            return early ? run(Mono{}, std::true_type{}) : run(Mono{}, std::false_type{});
+            return Block<Sample, 1, Frames>(core, input, output, frames, widthFactor);
         }
-        return early ? run(Stereo{}, std::true_type{}) : run(Stereo{}, std::false_type{});
+        return Block<Sample, 2, Frames>(core, input, output, frames, widthFactor);
     }
 
     QV_INLINE static void OpenNext(CReverbCore& core, OpenRun& run);
 
-    template <typename Sample, int kInputChannels, bool kWithEarly, typename Frames>
+    template <typename Sample, int kInputChannels, typename Frames>
     QV_INLINE static BlockPeaks Block(CReverbCore& core, const Sample* input, Sample* output,
                                       std::uint32_t frames, double widthFactor);
 };
@@ -533,12 +524,14 @@ QV_INLINE void CReverbCore::Runs::OpenNext(CReverbCore& core, OpenRun& run) {
     run.done = 0;
 }
 
-template <typename Sample, int kInputChannels, bool kWithEarly, typename Frames>
+template <typename Sample, int kInputChannels, typename Frames>
 QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* input,
                                               Sample* output, std::uint32_t frames,
                                               double widthFactor) {
     const Coefficients& c = core.coefficients_;
     const RunPlan& plan = core.plan_;
+    // Without reflections (muted) their passes are left out.
+    const bool withEarly = c.earlyGain != 0.0;
     const double inputGain = c.inputGain, lowCut = c.lowCut, highCut = c.highCut;
     // With the low cut on, u = (hc - ly) x 0.5 + e30 (a first-order high-pass); off, u = hc.
     // Written as one weighted sum so the loop needs no branch; scaling by 0.5 and 1 is exact.
@@ -620,7 +613,7 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
             Put(earlyLeft, r, left);
             Put(earlyRight, r, right);
         };
-        const bool reflectFirst = kWithEarly && n <= plan.shortestDelay;
+        const bool reflectFirst = withEarly && n <= plan.shortestDelay;
 
         Groups<Frames>(n, kLanes<Frames>, [&](auto lanes, std::int32_t j) QV_INLINE_LAMBDA {
             for (std::int32_t i = 0; i < kLanes<decltype(lanes)>; ++i) inputFrame(j + i);
@@ -630,7 +623,7 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
         Diffuse<Frames>(plan, m, reflections, n, band - (n - 1), diffused - (n - 1));
         Predelay(m[kPredelayMemory], n, diffused - (n - 1));
 
-        if (kWithEarly && !reflectFirst) Groups<Frames>(n, kLanes<Frames>, reflect);
+        if (withEarly && !reflectFirst) Groups<Frames>(n, kLanes<Frames>, reflect);
 
         // The tank, frame by frame, half A in lane 0 and half B in lane 1: each half fed from
         // the end of the other, through its low shelf with the input and its damping, allpass
@@ -665,7 +658,7 @@ QV_INLINE BlockPeaks CReverbCore::Runs::Block(CReverbCore& core, const Sample* i
             const T reverbGain = Lanes<T>(plan.reverbGain);
             T mixA = TapSum<T>(run.tankTapsLeft, plan.tankWeightsLeft, at) * reverbGain;
             T mixB = TapSum<T>(run.tankTapsRight, plan.tankWeightsRight, at) * reverbGain;
-            if constexpr (kWithEarly) {
+            if (withEarly) {
                 mixA = mixA + At<T>(earlyLeft, r);
                 mixB = mixB + At<T>(earlyRight, r);
             }
