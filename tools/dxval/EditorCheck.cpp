@@ -75,14 +75,14 @@ void CheckEditor(CheckContext& context) {
     // The frame creates the page from its registered class, as a host's frame does.
     RegisteredForCheck registration(context);
     std::atomic<bool> stop{false};
-    StreamSpec spec;
-    spec.format = MakeWaveFormat(WAVE_FORMAT_IEEE_FLOAT, 32, 2, 44100);
-    spec.endless = true;
-    spec.stop = &stop;
-    spec.maxSampleBytes = 4096;
-    spec.seed = static_cast<std::uint32_t>(context.rng());
-    spec.timeoutMs = 60000;
-    const StreamReport report = RunStream(filter.Get(), spec, [&] {
+    StreamSettings settings;
+    settings.format = MakeWaveFormat(WAVE_FORMAT_IEEE_FLOAT, 32, 2, 44100);
+    settings.endless = true;
+    settings.stop = &stop;
+    settings.maxSampleBytes = 4096;
+    settings.seed = static_cast<std::uint32_t>(context.rng());
+    settings.timeoutMs = 60000;
+    const StreamReport report = RunStream(filter.Get(), settings, [&] {
         FrameThread frames;
         frames.filter = filter.Get();
         frames.cycles = cycles;

@@ -44,12 +44,12 @@ void StreamOnce(CheckContext& context, const WAVEFORMATEX& format, std::int64_t 
     }
     // The Tail switch on, so that the tail after the input's end is checked too.
     context.ExpectHr(engine->SetTail(1, FALSE), S_OK, "SetTail(1)");
-    StreamSpec spec;
-    spec.format = format;
-    spec.frames = frames;
-    spec.maxSampleBytes = PickBufferBytes(context);
-    spec.seed = static_cast<std::uint32_t>(context.rng());
-    const StreamReport report = RunStream(filter.Get(), spec);
+    StreamSettings settings;
+    settings.format = format;
+    settings.frames = frames;
+    settings.maxSampleBytes = PickBufferBytes(context);
+    settings.seed = static_cast<std::uint32_t>(context.rng());
+    const StreamReport report = RunStream(filter.Get(), settings);
     ++context.runs;
     const bool connectFailed = FAILED(report.connectInput) || FAILED(report.connectOutput);
     if (refused != nullptr && connectFailed) {
@@ -58,7 +58,7 @@ void StreamOnce(CheckContext& context, const WAVEFORMATEX& format, std::int64_t 
     }
     ExpectGoodStream(context, report, PromisedTailFrames(engine.Get(), format.nSamplesPerSec),
                      kDefaultBound,
-                     what + " (buffers of " + std::to_string(spec.maxSampleBytes) + " bytes)");
+                     what + " (buffers of " + std::to_string(settings.maxSampleBytes) + " bytes)");
 }
 
 }  // namespace

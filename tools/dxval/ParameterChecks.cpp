@@ -91,12 +91,12 @@ void CheckCorners(CheckContext& context) {
                     params->SetParam(static_cast<DWORD>(i), value), S_OK,
                     "SetParam(" + std::to_string(i) + ", " + std::to_string(value) + ")");
             }
-            StreamSpec spec;
-            spec.format = MakeWaveFormat(WAVE_FORMAT_IEEE_FLOAT, 32, 2, kRates[r]);
-            spec.frames = kRates[r] / 4;
-            spec.maxSampleBytes = 8192;
-            spec.seed = static_cast<std::uint32_t>(context.rng());
-            const StreamReport first = RunStream(filter.Get(), spec);
+            StreamSettings settings;
+            settings.format = MakeWaveFormat(WAVE_FORMAT_IEEE_FLOAT, 32, 2, kRates[r]);
+            settings.frames = kRates[r] / 4;
+            settings.maxSampleBytes = 8192;
+            settings.seed = static_cast<std::uint32_t>(context.rng());
+            const StreamReport first = RunStream(filter.Get(), settings);
             const std::int64_t tail = PromisedTailFrames(engine.Get(), kRates[r]);
             ExpectGoodStream(context, first, tail, kCornerBound, what);
             ++context.runs;
@@ -114,7 +114,7 @@ void CheckCorners(CheckContext& context) {
                 return;
             }
             context.ExpectHr(restoredPersist->Load(state.Get()), S_OK, "Load of " + what);
-            const StreamReport second = RunStream(restored.Get(), spec);
+            const StreamReport second = RunStream(restored.Get(), settings);
             ExpectGoodStream(context, second, tail, kCornerBound, what + " restored");
             if (first.result == S_OK && second.result == S_OK && first.hash != second.hash) {
                 context.Fail(what + ": the restored state sounds different (peak " +
@@ -266,14 +266,14 @@ void CheckParameterStorm(CheckContext& context) {
         const std::vector<Range> ranges = ParameterRanges(context, filter.Get());
         if (ranges.empty()) return;
         std::atomic<bool> stop{false};
-        StreamSpec spec;
-        spec.format = kFormats[f];
-        spec.endless = true;
-        spec.stop = &stop;
-        spec.maxSampleBytes = 16384;
-        spec.seed = static_cast<std::uint32_t>(context.rng());
-        spec.timeoutMs = context.options.quick ? 45000 : 600000;
-        const StreamReport report = RunStream(filter.Get(), spec, [&] {
+        StreamSettings settings;
+        settings.format = kFormats[f];
+        settings.endless = true;
+        settings.stop = &stop;
+        settings.maxSampleBytes = 16384;
+        settings.seed = static_cast<std::uint32_t>(context.rng());
+        settings.timeoutMs = context.options.quick ? 45000 : 600000;
+        const StreamReport report = RunStream(filter.Get(), settings, [&] {
             std::thread storm([&] {
                 CoInitializeEx(nullptr, COINIT_MULTITHREADED);
                 for (long i = 0; i < operations; ++i) {

@@ -106,13 +106,14 @@ private:
 
 class CGenSource final : public CBaseFilter {
 public:
-    explicit CGenSource(const StreamSpec& spec)
-        : CBaseFilter(L"dxval source", nullptr, &filterLock_, CLSID_DxvalSource), spec_(spec) {}
+    explicit CGenSource(const StreamSettings& settings)
+        : CBaseFilter(L"dxval source", nullptr, &filterLock_, CLSID_DxvalSource),
+          settings_(settings) {}
     int GetPinCount() override { return 1; }
     CBasePin* GetPin(int n) override { return n == 0 ? pin_.get() : nullptr; }
 
     CCritSec filterLock_;
-    const StreamSpec spec_;
+    const StreamSettings settings_;
     std::unique_ptr<CGenSourcePin> pin_;
     std::atomic<std::int64_t> framesSent_{0};
     std::atomic<long> samplesSent_{0};
@@ -130,7 +131,7 @@ CGenSourcePin::~CGenSourcePin() {
 
 HRESULT CGenSourcePin::CheckMediaType(const CMediaType* type) {
     CMediaType own;
-    const HRESULT hr = AudioMediaType(source_->spec_.format, &own);
+    const HRESULT hr = AudioMediaType(source_->settings_.format, &own);
     if (FAILED(hr)) return hr;
     return *type == own ? S_OK : S_FALSE;
 }
@@ -138,14 +139,14 @@ HRESULT CGenSourcePin::CheckMediaType(const CMediaType* type) {
 HRESULT CGenSourcePin::GetMediaType(int position, CMediaType* type) {
     if (position < 0) return E_INVALIDARG;
     if (position > 0) return VFW_S_NO_MORE_ITEMS;
-    return AudioMediaType(source_->spec_.format, type);
+    return AudioMediaType(source_->settings_.format, type);
 }
 
 HRESULT CGenSourcePin::DecideBufferSize(IMemAllocator* allocator,
                                         ALLOCATOR_PROPERTIES* properties) {
     ALLOCATOR_PROPERTIES request = *properties;
     request.cBuffers = std::max(request.cBuffers, 4L);
-    request.cbBuffer = std::max(source_->spec_.maxSampleBytes, 512L);
+    request.cbBuffer = std::max(source_->settings_.maxSampleBytes, 512L);
     request.cbAlign = std::max(request.cbAlign, 1L);
     ALLOCATOR_PROPERTIES actual = {};
     const HRESULT hr = allocator->SetProperties(&request, &actual);
@@ -176,7 +177,7 @@ HRESULT CGenSourcePin::Inactive() {
 }
 
 long CGenSourcePin::NextSampleBytes(std::mt19937& rng, long room) const {
-    const long frameBytes = source_->spec_.format.nBlockAlign;
+    const long frameBytes = source_->settings_.format.nBlockAlign;
     auto pick = [&rng](long low, long high) {
         return std::uniform_int_distribution<long>(low, high)(rng);
     };
@@ -199,15 +200,16 @@ long CGenSourcePin::NextSampleBytes(std::mt19937& rng, long room) const {
 }
 
 void CGenSourcePin::Stream() {
-    const StreamSpec& spec = source_->spec_;
-    const WAVEFORMATEX& format = spec.format;
+    const StreamSettings& settings = source_->settings_;
+    const WAVEFORMATEX& format = settings.format;
     const long frameBytes = format.nBlockAlign;
     const long sampleBytes = format.wBitsPerSample / 8;
-    std::mt19937 rng(spec.seed);
+    std::mt19937 rng(settings.seed);
     std::int64_t frame = 0;
     HRESULT hr = S_OK;
     while (!stopping_) {
-        if (spec.endless ? (spec.stop != nullptr && spec.stop->load()) : frame >= spec.frames) {
+        if (settings.endless ? (settings.stop != nullptr && settings.stop->load())
+                             : frame >= settings.frames) {
             break;
         }
         ComPtr<IMediaSample> sample;
@@ -218,14 +220,14 @@ void CGenSourcePin::Stream() {
         const long room = sample->GetSize();
         long bytes = std::min(NextSampleBytes(rng, room), room);
         std::int64_t whole = bytes / frameBytes;
-        if (!spec.endless && whole >= spec.frames - frame) {
-            whole = spec.frames - frame;
+        if (!settings.endless && whole >= settings.frames - frame) {
+            whole = settings.frames - frame;
             bytes = static_cast<long>(whole * frameBytes);
         }
         for (std::int64_t f = 0; f < whole; ++f) {
             for (int c = 0; c < format.nChannels; ++c) {
                 WriteSample(buffer + f * frameBytes + c * sampleBytes, format,
-                            Signal(frame + f, c, spec.level));
+                            Signal(frame + f, c, settings.level));
             }
         }
         // The bytes of a partial frame hold a loud pattern: a filter must drop them.
@@ -399,7 +401,7 @@ HRESULT FirstPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** pin) {
 
 }  // namespace
 
-StreamReport RunStream(IBaseFilter* filter, const StreamSpec& spec,
+StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
                        const std::function<void()>& onRunning) {
     StreamReport report;
     auto fail = [&report](HRESULT hr, const std::string& what) {
@@ -412,7 +414,7 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSpec& spec,
                                   IID_IGraphBuilder, graph.PutVoid());
     if (FAILED(hr)) return fail(hr, "cannot create the filter graph manager");
 
-    ComPtr<CGenSource> source(new (std::nothrow) CGenSource(spec));
+    ComPtr<CGenSource> source(new (std::nothrow) CGenSource(settings));
     if (source) source->NonDelegatingAddRef();
     ComPtr<CCheckSink> sink(new (std::nothrow) CCheckSink());
     if (sink) sink->NonDelegatingAddRef();
@@ -441,7 +443,8 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSpec& spec,
     }
     report.connectInput = graph->ConnectDirect(source->pin_.get(), filterIn.Get(), nullptr);
     if (FAILED(report.connectInput)) {
-        return fail(report.connectInput, "the input pin refuses " + DescribeFormat(spec.format));
+        return fail(report.connectInput,
+                    "the input pin refuses " + DescribeFormat(settings.format));
     }
     report.connectOutput = graph->ConnectDirect(filterOut.Get(), sink->pin_.get(), nullptr);
     if (FAILED(report.connectOutput)) {
@@ -465,7 +468,7 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSpec& spec,
     }
     if (onRunning) onRunning();
     LONG code = 0;
-    hr = events->WaitForCompletion(static_cast<LONG>(spec.timeoutMs), &code);
+    hr = events->WaitForCompletion(static_cast<LONG>(settings.timeoutMs), &code);
     control->Stop();
     {
         CAutoLock receiving(&sink->pin_->receiveLock_);

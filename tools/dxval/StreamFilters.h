@@ -12,7 +12,7 @@
 
 #include "platform/Platform.h"
 
-struct StreamSpec {
+struct StreamSettings {
     WAVEFORMATEX format = {};     // of the source: PCM 16-bit or IEEE float 32/64-bit
     std::int64_t frames = 0;      // whole frames the source sends; ignored while `endless`
     long maxSampleBytes = 65536;  // the source's buffer size (at least 512)
@@ -42,7 +42,7 @@ struct StreamReport {
 
 // Streams through `filter` in a new graph; `onRunning` (if given) runs on the calling thread
 // once the graph runs, before waiting for completion. COM must be initialised.
-StreamReport RunStream(IBaseFilter* filter, const StreamSpec& spec,
+StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
                        const std::function<void()>& onRunning = {});
 
 // A wave format record: tag 1 (PCM) or 3 (IEEE float).
