@@ -201,8 +201,7 @@ int RenderFile(const RenderOptions& options, const RenderHooks& hooks, std::ostr
     }
     if (!IsSupportedSampleRate(static_cast<DWORD>(inInfo.samplerate))) {
         return fail(options.input + " has a sample rate of " + std::to_string(inInfo.samplerate) +
-                    " Hz; the reverb takes " + std::to_string(kMinSampleRateHz) + " to " +
-                    std::to_string(kMaxSampleRateHz) + " Hz");
+                    " Hz; the reverb takes 1 to " + std::to_string(kMaxSampleRateHz) + " Hz");
     }
     SamplePath path;
     WORD bits = 0;

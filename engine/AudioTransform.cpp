@@ -48,19 +48,25 @@ HRESULT CAudioTransform::AllocateMemory(int index, std::int32_t frames) {
 }
 
 HRESULT CAudioTransform::AllocateBuffers(const WAVEFORMATEX* input, const WAVEFORMATEX* output) {
-    if (input != nullptr && !IsSupportedSampleRate(input->nSamplesPerSec)) return E_INVALIDARG;
+    // No rate, or one whose memories the engine cannot count.
+    if (input != nullptr && input->nSamplesPerSec == 0) return E_INVALIDARG;
+    if (input != nullptr && !IsSupportedSampleRate(input->nSamplesPerSec)) return E_OUTOFMEMORY;
     inputFormat_ = input;
     outputFormat_ = output;
     const std::int32_t fs = SampleRate();
 
     for (int i = 0; i < kReverbLineCount; ++i) {
-        HRESULT hr = AllocateMemory(i, ScaleFrames(kLineBaseLengths[i], fs, kLineReferenceRate));
+        HRESULT hr =
+            AllocateMemory(i, std::max(MinimumLineLength(i),
+                                       ScaleFrames(kLineBaseLengths[i], fs, kLineReferenceRate)));
         if (FAILED(hr)) return hr;
     }
-    HRESULT hr = AllocateMemory(kPredelayMemory, fs * kPredelayCapacityMs / 1000);
+    HRESULT hr =
+        AllocateMemory(kPredelayMemory, std::max(1, ScaleFrames(kPredelayCapacityMs, fs, 1000)));
     if (FAILED(hr)) return hr;
 
-    // A power of two more than twice the longest reflection, so taps wrap by a mask.
+    // A power of two more than twice the longest reflection, so taps wrap by a mask (a
+    // reflection is at least one frame long, so at least four frames).
     auto earlyFrames =
         static_cast<std::int32_t>(fs * kEarlyBufferReferenceFrames / kEarlyReferenceRate);
     int bits = 0;
@@ -68,7 +74,7 @@ HRESULT CAudioTransform::AllocateBuffers(const WAVEFORMATEX* input, const WAVEFO
         earlyFrames >>= 1;
         ++bits;
     }
-    hr = AllocateMemory(kEarlyMemory, std::int32_t{1} << (bits + 1));
+    hr = AllocateMemory(kEarlyMemory, std::int32_t{1} << std::max(bits + 1, 2));
     if (FAILED(hr)) return hr;
 
     for (int k = 0; k < kTankTapCount; ++k) {

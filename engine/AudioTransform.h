@@ -23,15 +23,14 @@
 #include "platform/CritSec.h"
 #include "platform/Platform.h"
 
-// The sample rates the engine streams, in hertz. Below 4000 Hz the highest crossover (2000 Hz)
-// lies above half the rate, where the bass shelf's allpass grows without bound (lower still the
-// shortest reflection rounds to no delay and the shortest lines to fewer frames than they use).
-// 768 kHz is the highest rate audio formats carry; the 32-bit frame counts (the tail's, the
-// lines') hold well beyond it.
-constexpr DWORD kMinSampleRateHz = 4000;
-constexpr DWORD kMaxSampleRateHz = 768000;
+// The sample rates the engine streams, in hertz: any rate at which its frame counts hold in 32
+// bits. The longest tail (Decay 20 s at Bass Mult 3.0, 60 s) bounds them. At low rates the
+// derivations keep the bass shelf's crossover below half the rate and every delay at least one
+// frame long.
+constexpr DWORD kLongestTailSeconds = 60;
+constexpr DWORD kMaxSampleRateHz = 0x7FFFFFFF / kLongestTailSeconds;
 constexpr bool IsSupportedSampleRate(DWORD rateHz) {
-    return rateHz >= kMinSampleRateHz && rateHz <= kMaxSampleRateHz;
+    return rateHz >= 1 && rateHz <= kMaxSampleRateHz;
 }
 
 // Block-operation modes.
@@ -188,6 +187,9 @@ private:
     void MarkSettingsChanged();  // recalculation and dirty flags; caller holds lock_
     int SampleRate() const;
     // frames x rate / referenceRate, the product in 64 bits (it passes 2^31 at high rates).
+    // Half B reads delay A2 one frame before half A writes the slot again, which takes two
+    // slots (only the lowest rates' smallest rooms come near); every other line takes one.
+    static std::int32_t MinimumLineLength(int line) { return line == Line::kDelayA2 ? 2 : 1; }
     static std::int32_t ScaleFrames(std::int32_t frames, std::int32_t rate,
                                     std::int32_t referenceRate) {
         return static_cast<std::int32_t>(std::int64_t{frames} * rate / referenceRate);

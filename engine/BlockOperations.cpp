@@ -52,7 +52,8 @@ HRESULT CAudioTransform::ProcessBlock(int mode, const Sample* input, DWORD* inpu
             // The longer of the decay time and the bass decay time, in tenths of a second.
             const std::int32_t decay = snapshot.words[SetupWord::kDecay];
             const std::int32_t bassDecay = decay * snapshot.words[SetupWord::kBassMult] / 10;
-            tailCounter_ = std::max(decay, bassDecay) * SampleRate() / 10;
+            tailCounter_ = static_cast<std::int32_t>(std::int64_t{std::max(decay, bassDecay)} *
+                                                     SampleRate() / 10);
         } else {
             tailCounter_ = 0;
         }

@@ -37,6 +37,14 @@ double DiffusionCoefficient(std::int32_t lengthA, std::int32_t lengthB, double f
     return Exp(kLn0001 * ((lengthA + lengthB) * 0.5 / fs) / (d * seconds));
 }
 
+// A reflection's delay in frames for the early scale E; at least one frame, as at the lowest rates
+// and smallest rooms the shortest would round to none (and the gains, in proportion to it, to
+// nothing over nothing).
+std::int32_t EarlyDelay(double tableFrames, std::int32_t earlyScale) {
+    return std::max(
+        1, static_cast<std::int32_t>(tableFrames * 1.5 * earlyScale / kEarlyReferenceRate));
+}
+
 }  // namespace
 
 int CAudioTransform::LoadLive(int word) const {
@@ -169,7 +177,8 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     const auto roomScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 15) * fs / 115.0);
     for (int i = 0; i < kReverbLineCount; ++i) {
         DelayMemory& line = core_.Memory(i);
-        line.length = std::max(1, ScaleFrames(kLineBaseLengths[i], roomScale, kLineReferenceRate));
+        line.length = std::max(MinimumLineLength(i),
+                               ScaleFrames(kLineBaseLengths[i], roomScale, kLineReferenceRate));
         line.position %= line.length;
     }
     for (int k = 0; k < kTankTapCount; ++k) {
@@ -179,12 +188,10 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
 
     const auto earlyScale = static_cast<std::int32_t>((w[SetupWord::kRoomSize] + 3) * fs / 103.0);
     for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
-        c.earlyDelaysLeft[k] =
-            static_cast<std::int32_t>(kEarlyTapsLeft[k] * 1.5 * earlyScale / kEarlyReferenceRate);
+        c.earlyDelaysLeft[k] = EarlyDelay(kEarlyTapsLeft[k], earlyScale);
     }
     for (int k = 0; k < kEarlyTapsRightCount; ++k) {
-        c.earlyDelaysRight[k] =
-            static_cast<std::int32_t>(kEarlyTapsRight[k] * 1.5 * earlyScale / kEarlyReferenceRate);
+        c.earlyDelaysRight[k] = EarlyDelay(kEarlyTapsRight[k], earlyScale);
     }
     const double shortest = std::min(c.earlyDelaysLeft[0], c.earlyDelaysRight[0]);
     for (int k = 0; k < kEarlyTapsLeftCount; ++k) {
@@ -223,7 +230,8 @@ HRESULT CAudioTransform::RecalculateCoefficients(const SetupBlock* snapshot, int
     const double k = bassGain / c.loopGain;
     c.shelfGain = (k - 1.0) * 0.5;
     const double kAllpass = std::min(k, 1.0);
-    const double t = Tan(kPi * w[SetupWord::kCrossover] / fs);
+    // Above half the rate the shelf's allpass would grow without bound.
+    const double t = Tan(kPi * std::min<double>(w[SetupWord::kCrossover], fs / 2) / fs);
     c.shelfCoefficient = (t - kAllpass) / (t + kAllpass);
 
     c.highDamping = OnePoleCoefficient(w[SetupWord::kHighDamping], fs);

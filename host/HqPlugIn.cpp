@@ -155,9 +155,8 @@ HRESULT CHqPlugIn::CheckInputType(const CMediaType* input) {
     const bool int16 = format->wFormatTag == WAVE_FORMAT_PCM && format->wBitsPerSample == 16;
     const bool floats = format->wFormatTag == WAVE_FORMAT_IEEE_FLOAT &&
                         (format->wBitsPerSample == 32 || format->wBitsPerSample == 64);
-    if (!int16 && !floats) return E_INVALIDARG;
-    // A rate the engine cannot stream is refused here, before anything is connected.
-    return IsSupportedSampleRate(format->nSamplesPerSec) ? S_OK : E_INVALIDARG;
+    // Any rate: one the engine cannot stream fails the start of streaming.
+    return (int16 || floats) ? S_OK : E_INVALIDARG;
 }
 
 HRESULT CHqPlugIn::CheckTransform(const CMediaType* input, const CMediaType* output) {

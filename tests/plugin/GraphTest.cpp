@@ -82,13 +82,13 @@ TEST(FrameworkGraphs, AFailingTransformStopsTheStreamWithItsAnswer) {
 }
 
 // dxhost refuses what it cannot do with one line on stderr, its exit code and no output file;
-// the registered filter refuses a rate it cannot stream.
+// the registered filter refuses to start streaming at a rate too high for it.
 TEST_F(Graphs, DxHostRefusesBadInputWithOneLineAndNoOutput) {
     std::string error;
     ASSERT_TRUE(
         WriteWavFile("host-in.wav", MakeTestAudio(WAVE_FORMAT_PCM, 16, 2, 44100, 100), &error));
-    ASSERT_TRUE(
-        WriteWavFile("host-slow.wav", MakeTestAudio(WAVE_FORMAT_PCM, 16, 1, 3999, 100), &error));
+    ASSERT_TRUE(WriteWavFile("host-fast.wav", MakeTestAudio(WAVE_FORMAT_PCM, 16, 1, 35791395, 100),
+                             &error));
     std::FILE* file = std::fopen("host.auto", "wb");
     ASSERT_NE(nullptr, file);
     std::fputs("Decay 0 1 0 1 wobble\n", file);
@@ -106,9 +106,9 @@ TEST_F(Graphs, DxHostRefusesBadInputWithOneLineAndNoOutput) {
         {{"none.wav", "host-out.wav"}, 1, "dxhost: none.wav: cannot open the file\n"},
         {{"host.auto", "host-out.wav"}, 1, "dxhost: "},
         {{"host-in.wav", "host-out.wav", "--automation", "host.auto"}, 2, "dxhost: "},
-        {{"host-slow.wav", "host-out.wav"},
+        {{"host-fast.wav", "host-out.wav"},
          1,
-         "dxhost: the filter does not take 16-bit PCM, 1 channel, 3999 Hz: "},
+         "dxhost: the filter cannot start streaming 16-bit PCM, 1 channel, 35791395 Hz: "},
         {{"host-in.wav", "host-out.wav", "--clsid", unregistered},
          1,
          "dxhost: cannot create the filter " + unregistered + ": "},

@@ -25,31 +25,22 @@ std::string TrimmedLine(std::string text) {
     return text;
 }
 
-// Takes the filters out of the graph when the run is over, whatever happened.
-class GraphMembers {
-public:
-    explicit GraphMembers(IGraphBuilder* graph) : graph_(graph) {}
-    ~GraphMembers() {
-        for (IBaseFilter* filter : filters_) {
-            if (filter != nullptr) graph_->RemoveFilter(filter);
-        }
-    }
-    GraphMembers(const GraphMembers&) = delete;
-    GraphMembers& operator=(const GraphMembers&) = delete;
-
-    HRESULT Add(IBaseFilter* filter, const WCHAR* name) {
-        const HRESULT hr = graph_->AddFilter(filter, name);
-        if (SUCCEEDED(hr)) filters_[count_++] = filter;
-        return hr;
-    }
-
-private:
-    IGraphBuilder* graph_;  // not counted: the caller holds it longer
-    IBaseFilter* filters_[3] = {};
-    int count_ = 0;
-};
-
 }  // namespace
+
+GraphMembers::~GraphMembers() {
+    // A Run that fails leaves the filters it had paused paused while the graph manager counts
+    // itself stopped (so its Stop does nothing), and a paused filter's pins cannot disconnect:
+    // each filter is stopped itself first.
+    for (int k = 0; k < count_; ++k) filters_[k]->Stop();
+    for (int k = 0; k < count_; ++k) graph_->RemoveFilter(filters_[k]);
+}
+
+HRESULT GraphMembers::Add(IBaseFilter* filter, const WCHAR* name) {
+    if (count_ == kMaxMembers) return E_OUTOFMEMORY;
+    const HRESULT hr = graph_->AddFilter(filter, name);
+    if (SUCCEEDED(hr)) filters_[count_++] = filter;
+    return hr;
+}
 
 std::string DescribeHResult(HRESULT hr) {
     char number[16];
@@ -166,7 +157,7 @@ HRESULT RunFilterGraph(IBaseFilter* filter, const WavAudio& input, const std::st
     hr = control->Run();
     if (FAILED(hr)) {
         control->Stop();
-        return fail(hr, "cannot run the graph");
+        return fail(hr, "the filter cannot start streaming " + DescribeWaveFormat(input.format));
     }
     LONG code = 0;
     hr = events->WaitForCompletion(options.timeoutMs, &code);

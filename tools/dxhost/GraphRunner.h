@@ -27,6 +27,25 @@ struct GraphRunResult {
 HRESULT RunFilterGraph(IBaseFilter* filter, const WavAudio& input, const std::string& outputPath,
                        const GraphRunOptions& options, GraphRunResult* result, std::string* error);
 
+// Filters added to a graph for a run, stopped and taken out again when this goes, whatever
+// happened; the graph and the filters outlive it.
+class GraphMembers {
+public:
+    explicit GraphMembers(IGraphBuilder* graph) : graph_(graph) {}
+    ~GraphMembers();
+    GraphMembers(const GraphMembers&) = delete;
+    GraphMembers& operator=(const GraphMembers&) = delete;
+
+    // The graph's AddFilter, remembering the filter when it joins.
+    HRESULT Add(IBaseFilter* filter, const WCHAR* name);
+
+private:
+    static constexpr int kMaxMembers = 4;
+    IGraphBuilder* graph_;
+    IBaseFilter* filters_[kMaxMembers] = {};
+    int count_ = 0;
+};
+
 // The first pin of a filter with the given direction, with one reference: VFW_E_NOT_FOUND.
 HRESULT FindFilterPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** pin);
 

@@ -29,10 +29,13 @@ long PickBufferBytes(CheckContext& context) {
     }
 }
 
-// One stream through a new filter; `refused` (if given) takes a refusal at connection instead
-// of failing the check.
+// How a filter met a stream it may refuse.
+enum class Refusal { kNone, kAtConnection, kAtStart };
+
+// One stream through a new filter; `refusal` (if given) takes a refusal at connection or at the
+// start of streaming instead of failing the check.
 void StreamOnce(CheckContext& context, const WAVEFORMATEX& format, std::int64_t frames,
-                bool* refused) {
+                Refusal* refusal) {
     const std::string what = DescribeFormat(format);
     context.Step("streaming " + what);
     ComPtr<IBaseFilter> filter = CreateFilter(context);
@@ -51,10 +54,15 @@ void StreamOnce(CheckContext& context, const WAVEFORMATEX& format, std::int64_t 
     settings.seed = static_cast<std::uint32_t>(context.rng());
     const StreamReport report = RunStream(filter.Get(), settings);
     ++context.runs;
-    const bool connectFailed = FAILED(report.connectInput) || FAILED(report.connectOutput);
-    if (refused != nullptr && connectFailed) {
-        *refused = true;
-        return;
+    if (refusal != nullptr) {
+        if (FAILED(report.connectInput) || FAILED(report.connectOutput)) {
+            *refusal = Refusal::kAtConnection;
+            return;
+        }
+        if (FAILED(report.run)) {
+            *refusal = Refusal::kAtStart;
+            return;
+        }
     }
     ExpectGoodStream(context, report, PromisedTailFrames(engine.Get(), format.nSamplesPerSec),
                      kDefaultBound,
@@ -84,13 +92,14 @@ void CheckFormats(CheckContext& context) {
 }
 
 void CheckExtremeRates(CheckContext& context) {
-    static constexpr DWORD kRates[] = {1,    2,     7,      100,    1000,   4000,
-                                       6000, 32000, 352800, 384000, 705600, 768000};
-    static constexpr DWORD kQuickRates[] = {1, 100, 384000, 768000};
+    static constexpr DWORD kRates[] = {1,      2,      7,       100,        1000,
+                                       4000,   6000,   32000,   352800,     384000,
+                                       705600, 768000, 1536000, 2147483647, 4294967295};
+    static constexpr DWORD kQuickRates[] = {1, 100, 384000, 768000, 4294967295};
     const bool quick = context.options.quick;
     const DWORD* rates = quick ? kQuickRates : kRates;
     const std::size_t rateCount = quick ? std::size(kQuickRates) : std::size(kRates);
-    std::string refusedRates;
+    std::string refused[3];
     int streamed = 0;
     for (std::size_t r = 0; r < rateCount; ++r) {
         for (const SampleType& type : kSampleTypes) {
@@ -98,17 +107,25 @@ void CheckExtremeRates(CheckContext& context) {
             const WAVEFORMATEX format = MakeWaveFormat(type.tag, type.bits, 2, rates[r]);
             // A tenth of a second, and at least a few frames at the lowest rates.
             const std::int64_t frames = std::max<std::int64_t>(rates[r] / 10, 16);
-            bool refused = false;
+            Refusal refusal = Refusal::kNone;
             const std::size_t faultsBefore = context.Failures().size();
-            StreamOnce(context, format, frames, &refused);
-            if (refused) {
-                if (!refusedRates.empty()) refusedRates += ", ";
-                refusedRates += DescribeFormat(format);
+            StreamOnce(context, format, frames, &refusal);
+            std::string& list = refused[static_cast<int>(refusal)];
+            if (refusal != Refusal::kNone) {
+                if (!list.empty()) list += ", ";
+                list += DescribeFormat(format);
             } else if (context.Failures().size() == faultsBefore) {
                 ++streamed;
             }
         }
     }
-    context.note = std::to_string(streamed) + " streamed" +
-                   (refusedRates.empty() ? "" : "; refused at connection: " + refusedRates);
+    context.note = std::to_string(streamed) + " streamed";
+    const auto kAtConnection = static_cast<int>(Refusal::kAtConnection);
+    const auto kAtStart = static_cast<int>(Refusal::kAtStart);
+    if (!refused[kAtConnection].empty()) {
+        context.note += "; refused at connection: " + refused[kAtConnection];
+    }
+    if (!refused[kAtStart].empty()) {
+        context.note += "; refused when streaming starts: " + refused[kAtStart];
+    }
 }

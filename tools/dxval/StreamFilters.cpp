@@ -16,6 +16,7 @@
 #include "framework/BaseOutputPin.h"
 #include "framework/ComPtr.h"
 #include "platform/CritSec.h"
+#include "tools/dxhost/GraphRunner.h"
 #include "tools/dxval/Harness.h"
 
 namespace {
@@ -383,22 +384,6 @@ HRESULT STDMETHODCALLTYPE CCheckSinkPin::EndOfStream() {
     return S_OK;
 }
 
-HRESULT FirstPin(IBaseFilter* filter, PIN_DIRECTION direction, IPin** pin) {
-    *pin = nullptr;
-    ComPtr<IEnumPins> pins;
-    HRESULT hr = filter->EnumPins(pins.Put());
-    if (FAILED(hr)) return hr;
-    for (;;) {
-        ComPtr<IPin> candidate;
-        if (pins->Next(1, candidate.Put(), nullptr) != S_OK) return VFW_E_NOT_FOUND;
-        PIN_DIRECTION found;
-        if (SUCCEEDED(candidate->QueryDirection(&found)) && found == direction) {
-            *pin = candidate.Detach();
-            return S_OK;
-        }
-    }
-}
-
 }  // namespace
 
 StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
@@ -425,20 +410,16 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
     sink->pin_.reset(new (std::nothrow) CCheckSinkPin(sink.Get(), &sink->filterLock_, &pinHr));
     if (!source->pin_ || !sink->pin_) return fail(E_OUTOFMEMORY, "cannot create the pins");
 
-    graph->AddFilter(source.Get(), L"Source");
-    graph->AddFilter(filter, L"Filter");
-    graph->AddFilter(sink.Get(), L"Sink");
-    struct Leave {
-        IGraphBuilder* graph;
-        IBaseFilter* members[3];
-        ~Leave() {
-            for (IBaseFilter* member : members) graph->RemoveFilter(member);
-        }
-    } leave{graph.Get(), {source.Get(), filter, sink.Get()}};
+    GraphMembers members(graph.Get());
+    if (FAILED(hr = members.Add(source.Get(), L"Source")) ||
+        FAILED(hr = members.Add(filter, L"Filter")) ||
+        FAILED(hr = members.Add(sink.Get(), L"Sink"))) {
+        return fail(hr, "cannot add the filters to the graph");
+    }
 
     ComPtr<IPin> filterIn, filterOut;
-    if (FAILED(hr = FirstPin(filter, PINDIR_INPUT, filterIn.Put())) ||
-        FAILED(hr = FirstPin(filter, PINDIR_OUTPUT, filterOut.Put()))) {
+    if (FAILED(hr = FindFilterPin(filter, PINDIR_INPUT, filterIn.Put())) ||
+        FAILED(hr = FindFilterPin(filter, PINDIR_OUTPUT, filterOut.Put()))) {
         return fail(hr, "the filter lacks an input or an output pin");
     }
     report.connectInput = graph->ConnectDirect(source->pin_.get(), filterIn.Get(), nullptr);
@@ -462,6 +443,7 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
         return fail(hr, "the filter graph manager lacks its control interfaces");
     }
     hr = control->Run();
+    report.run = hr;
     if (FAILED(hr)) {
         control->Stop();
         return fail(hr, "cannot run the graph");
@@ -474,9 +456,11 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
         CAutoLock receiving(&sink->pin_->receiveLock_);
         const HRESULT connectInput = report.connectInput;
         const HRESULT connectOutput = report.connectOutput;
+        const HRESULT run = report.run;
         report = sink->pin_->report_;
         report.connectInput = connectInput;
         report.connectOutput = connectOutput;
+        report.run = run;
     }
     report.framesIn = source->framesSent_;
     report.samplesIn = source->samplesSent_;

@@ -26,6 +26,7 @@ struct StreamSettings {
 struct StreamReport {
     HRESULT connectInput = E_FAIL;           // source to filter
     HRESULT connectOutput = E_FAIL;          // filter to sink
+    HRESULT run = E_FAIL;                    // the graph's Run: the start of streaming
     HRESULT result = E_FAIL;                 // the run as a whole (S_OK: completed)
     std::string error;                       // what went wrong, one line
     std::int64_t framesIn = 0;               // whole frames the source sent
