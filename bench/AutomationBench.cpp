@@ -1,9 +1,12 @@
 // Cost of the automation clock: one UpdateToSamplePosition call (eighteen envelope
 // evaluations) as the filter makes it once per input media sample, with no segments, with a
-// few segments during playback, and with many segments (binary searches).
+// few segments during playback, and with many segments (binary searches). And the cost of a
+// host adding one segment to an envelope that already holds many, in time order (as during
+// playback) or anywhere; the envelope's lock is held for it, so evaluation waits as long.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/StandaloneReverb.h"
@@ -74,8 +77,51 @@ void UpdateWithManySegments(benchmark::State& state) {
     Playback(state, 10000, kSecond / 100);
 }
 
+// One AddEnvelope of one segment to the Input envelope holding state.range(0) segments: after
+// all of them when `inOrder`, else at a random time among them. Flushed and given the held
+// segments again every 1024 additions, outside the timing.
+void AddOneSegment(benchmark::State& state, bool inOrder) {
+    const auto held = static_cast<int>(state.range(0));
+    AutomatedEngine automated(0, kSecond);
+    CMediaParams* params = automated.Params();
+    std::vector<MP_ENVELOPE_SEGMENT> segments;
+    for (int k = 0; k < held; ++k) {
+        segments.push_back(
+            MP_ENVELOPE_SEGMENT{k * kSecond, (k + 1) * kSecond, 0.1f, 0.9f, MP_CURVE_LINEAR, 0});
+    }
+    params->AddEnvelope(0, static_cast<DWORD>(segments.size()), segments.data());
+    std::uint32_t random = 12345;
+    int added = 0;
+    for (auto _ : state) {
+        random = random * 1664525u + 1013904223u;
+        const REFERENCE_TIME start =
+            inOrder
+                ? (held + added) * kSecond
+                : static_cast<REFERENCE_TIME>(random % static_cast<std::uint32_t>(held)) * kSecond +
+                      kSecond / 2;
+        MP_ENVELOPE_SEGMENT segment{start, start + kSecond / 4, 0.5f, 0.2f, MP_CURVE_JUMP, 0};
+        params->AddEnvelope(0, 1, &segment);
+        if (++added == 1024) {
+            state.PauseTiming();
+            params->FlushEnvelope(0, std::numeric_limits<LONGLONG>::min(),
+                                  std::numeric_limits<LONGLONG>::max());
+            params->AddEnvelope(0, static_cast<DWORD>(segments.size()), segments.data());
+            added = 0;
+            state.ResumeTiming();
+        }
+    }
+}
+void AddOneSegmentInOrder(benchmark::State& state) {
+    AddOneSegment(state, true);
+}
+void AddOneSegmentAnywhere(benchmark::State& state) {
+    AddOneSegment(state, false);
+}
+
 BENCHMARK(UpdateWithoutSegments);
 BENCHMARK(UpdateWithFewSegments);
 BENCHMARK(UpdateWithManySegments);
+BENCHMARK(AddOneSegmentInOrder)->Arg(1000)->Arg(100000)->Arg(1000000);
+BENCHMARK(AddOneSegmentAnywhere)->Arg(1000)->Arg(100000)->Arg(1000000);
 
 }  // namespace

@@ -190,6 +190,7 @@ HRESULT CParamEnvelope::AddSnappedCopies(DWORD count, const MP_ENVELOPE_SEGMENT*
     const HRESULT hr = Reserve(segments_.size() + count);
     if (FAILED(hr)) return hr;
 
+    const auto held = static_cast<std::ptrdiff_t>(segments_.size());
     REFERENCE_TIME earliestStart = kLatest;
     for (DWORD k = 0; k < count; ++k) {
         MP_ENVELOPE_SEGMENT s = segments[k];
@@ -199,9 +200,20 @@ HRESULT CParamEnvelope::AddSnappedCopies(DWORD count, const MP_ENVELOPE_SEGMENT*
         segments_.push_back(s);  // within the reserved capacity: cannot throw
     }
     // Ordered by start; a segment equal in all 32 bytes to one already held (or to one added
-    // earlier in this call) is kept once.
-    std::sort(segments_.begin(), segments_.end(), SegmentBefore);
-    segments_.erase(std::unique(segments_.begin(), segments_.end(), SameSegment), segments_.end());
+    // earlier in this call) is kept once. The held segments are in order already: only the new
+    // ones are sorted, and merged in unless they all come after the last (as during playback),
+    // so that a host adding to a long envelope keeps the lock, and evaluation waiting, short.
+    const auto begin = segments_.begin(), middle = begin + held;
+    std::sort(middle, segments_.end(), SegmentBefore);
+    auto end = std::unique(middle, segments_.end(), SameSegment);
+    end = std::remove_if(middle, end, [begin, middle](const MP_ENVELOPE_SEGMENT& s) {
+        return std::binary_search(begin, middle, s, SegmentBefore);
+    });
+    segments_.erase(end, segments_.end());
+    if (held > 0 && middle != segments_.end() && SegmentBefore(*middle, middle[-1])) {
+        std::inplace_merge(segments_.begin(), segments_.begin() + held, segments_.end(),
+                           SegmentBefore);
+    }
 
     // When everything new lies after the last evaluation, the segments before the one that
     // precedes the current segment can no longer be reached: drop them, so that long

@@ -133,7 +133,9 @@ TEST(ParamEnvelope, SegmentsAreOrderedKeptOnceAndPrunedBehindPlayback) {
         Segment(3 * kSecond, 4 * kSecond, 0.3f, 0.4f), Segment(kSecond, 2 * kSecond, 0.1f, 0.2f),
         Segment(2 * kSecond, 3 * kSecond, 0.2f, 0.3f), Segment(kSecond, 2 * kSecond, 0.1f, 0.2f),
         Segment(0, kSecond, 0.0f, 0.1f)};
-    ASSERT_EQ(S_OK, e.AddSegments(5, s, k44k));
+    // The second call's segments go in among those held, a copy of one held kept once.
+    ASSERT_EQ(S_OK, e.AddSegments(3, s, k44k));
+    ASSERT_EQ(S_OK, e.AddSegments(2, s + 3, k44k));
     e.Add(Segment(0, kSecond, 0.0f, 0.1f));
     EXPECT_EQ((std::vector<REFERENCE_TIME>{0, kSecond, 2 * kSecond, 3 * kSecond}), e.Starts());
     EXPECT_FLOAT_EQ(0.2f, e.At(2 * kSecond + 1));
