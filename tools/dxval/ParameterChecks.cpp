@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -65,8 +66,9 @@ void CheckCorners(CheckContext& context) {
             corners.push_back({static_cast<int>(i), true});
         }
     }
-    static constexpr DWORD kRates[] = {8000, 48000};
-    const std::size_t rateCount = context.options.quick ? 1 : 2;
+    // 1000 Hz: the top crossover and low cut lie above half the rate.
+    static constexpr DWORD kRates[] = {8000, 48000, 1000};
+    const std::size_t rateCount = context.options.quick ? 1 : std::size(kRates);
     for (std::size_t r = 0; r < rateCount; ++r) {
         for (const Corner& corner : corners) {
             const std::string what =
