@@ -41,32 +41,33 @@ struct ParameterDef {
     int minimum;  // physical range, inclusive
     int maximum;
     int defaultValue;  // the value of built-in preset 0
+    const char* unit;  // one step, as hosts show it; empty for Room Size and the switches
     constexpr int Span() const { return maximum - minimum; }
 };
 
-// Units of one step: Input, Dry, E.R. and Reverb in 0.1 dB (minimum = silence); Low Cut and
+// Units of one step (unit): Input, Dry, E.R. and Reverb in 0.1 dB (minimum = silence); Low Cut and
 // Crossover in Hz (Low Cut 19 = off); High Cut and High Damping in 100 Hz (221 = off);
 // Predelay in ms; Room Size 1..100; Diffusion and Width in %; Bass Mult in 0.1 x the decay;
 // Decay in 0.1 s; the mutes are switches.
 inline constexpr ParameterDef kParameters[kParamCount] = {
-    {"Input", MPT_FLOAT, SetupWord::kInput, -361, 60, 0},
-    {"Low Cut", MPT_FLOAT, SetupWord::kLowCut, 19, 3000, 75},
-    {"High Cut", MPT_FLOAT, SetupWord::kHighCut, 5, 221, 40},
-    {"Predelay", MPT_FLOAT, SetupWord::kPredelay, 0, 250, 0},
-    {"Room Size", MPT_FLOAT, SetupWord::kRoomSize, 1, 100, 50},
-    {"Diffusion", MPT_FLOAT, SetupWord::kDiffusion, 0, 100, 100},
-    {"Bass Mult", MPT_FLOAT, SetupWord::kBassMult, 2, 30, 10},
-    {"Crossover", MPT_FLOAT, SetupWord::kCrossover, 25, 2000, 500},
-    {"Decay", MPT_FLOAT, SetupWord::kDecay, 1, 200, 15},
-    {"High Damping", MPT_FLOAT, SetupWord::kHighDamping, 5, 221, 40},
-    {"Dry", MPT_FLOAT, SetupWord::kDry, -361, 60, 0},
-    {"E.R.", MPT_FLOAT, SetupWord::kER, -361, 60, -35},
-    {"Reverb", MPT_FLOAT, SetupWord::kReverb, -361, 60, -120},
-    {"Width", MPT_FLOAT, SetupWord::kWidth, 0, 200, 100},
-    {"Input Mute", MPT_BOOL, SetupWord::kInputMute, 0, 1, 0},
-    {"Dry Mute", MPT_BOOL, SetupWord::kDryMute, 0, 1, 0},
-    {"E.R. Mute", MPT_BOOL, SetupWord::kERMute, 0, 1, 0},
-    {"Reverb Mute", MPT_BOOL, SetupWord::kReverbMute, 0, 1, 0},
+    {"Input", MPT_FLOAT, SetupWord::kInput, -361, 60, 0, "0.1 dB"},
+    {"Low Cut", MPT_FLOAT, SetupWord::kLowCut, 19, 3000, 75, "Hz"},
+    {"High Cut", MPT_FLOAT, SetupWord::kHighCut, 5, 221, 40, "100 Hz"},
+    {"Predelay", MPT_FLOAT, SetupWord::kPredelay, 0, 250, 0, "ms"},
+    {"Room Size", MPT_FLOAT, SetupWord::kRoomSize, 1, 100, 50, ""},
+    {"Diffusion", MPT_FLOAT, SetupWord::kDiffusion, 0, 100, 100, "%"},
+    {"Bass Mult", MPT_FLOAT, SetupWord::kBassMult, 2, 30, 10, "0.1 x decay"},
+    {"Crossover", MPT_FLOAT, SetupWord::kCrossover, 25, 2000, 500, "Hz"},
+    {"Decay", MPT_FLOAT, SetupWord::kDecay, 1, 200, 15, "0.1 s"},
+    {"High Damping", MPT_FLOAT, SetupWord::kHighDamping, 5, 221, 40, "100 Hz"},
+    {"Dry", MPT_FLOAT, SetupWord::kDry, -361, 60, 0, "0.1 dB"},
+    {"E.R.", MPT_FLOAT, SetupWord::kER, -361, 60, -35, "0.1 dB"},
+    {"Reverb", MPT_FLOAT, SetupWord::kReverb, -361, 60, -120, "0.1 dB"},
+    {"Width", MPT_FLOAT, SetupWord::kWidth, 0, 200, 100, "%"},
+    {"Input Mute", MPT_BOOL, SetupWord::kInputMute, 0, 1, 0, ""},
+    {"Dry Mute", MPT_BOOL, SetupWord::kDryMute, 0, 1, 0, ""},
+    {"E.R. Mute", MPT_BOOL, SetupWord::kERMute, 0, 1, 0, ""},
+    {"Reverb Mute", MPT_BOOL, SetupWord::kReverbMute, 0, 1, 0, ""},
 };
 
 // The published record of one parameter (its first part is MP_PARAMINFO) followed by the
