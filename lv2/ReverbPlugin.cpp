@@ -3,12 +3,15 @@
 // exports lv2_descriptor alone.
 //
 // Threads. instantiate, activate, deactivate, restore and cleanup belong to LV2's instantiation
-// class and never meet run(); save may run beside run(). The engine's lock is therefore only
-// ever taken by run() (the setters and the block operation's SyncFromAutomation) or by an
-// instantiation-class call, so inside run() it is always free and costs one uncontended
-// acquisition. save() never touches the running engine: it reads the settings that run()
-// publishes through a sequence counter (run() writes, save() retries) and renders the state
-// bytes with an engine of its own.
+// class and never meet run(); save may run beside run(). The control ports reach the engine on
+// the audio thread, in run(), and only those whose value changed since the last run, through
+// the engine's setters. The engine's lock is therefore only ever taken by run() (those setters
+// and the block operation's SyncFromAutomation) or by an instantiation-class call, so inside
+// run() it is always free: one uncontended acquisition, never a wait. save() never touches the
+// running engine: it reads the settings that run() publishes through a sequence counter (run()
+// writes, save() retries) and renders the state bytes with an engine of its own. run()
+// allocates nothing and touches no file: the host's blocks go through the engine in pieces,
+// interleaved in buffers that are part of the instance.
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
@@ -49,7 +52,9 @@ class CReverbPlugin {
 public:
     // Null when the rate is one the engine cannot stream or its memories cannot be had.
     static CReverbPlugin* Create(double sampleRate, const LV2_Feature* const* features);
-    ~CReverbPlugin() { engine_.engine->ReleaseBuffers(); }
+    ~CReverbPlugin() {
+        if (engine_.engine != nullptr) engine_.engine->ReleaseBuffers();
+    }
 
     void Connect(std::uint32_t port, void* data) {
         if (port < Port::kCount) ports_[port] = static_cast<float*>(data);
@@ -81,7 +86,8 @@ private:
 };
 
 CReverbPlugin* CReverbPlugin::Create(double sampleRate, const LV2_Feature* const* features) {
-    if (!(sampleRate >= 1.0 && sampleRate <= kMaxSampleRateHz)) return nullptr;
+    // Rates that round to one the engine streams.
+    if (!(sampleRate >= 0.5 && sampleRate < kMaxSampleRateHz + 0.5)) return nullptr;
     CReverbPlugin* plugin = new (std::nothrow) CReverbPlugin;
     if (plugin == nullptr) return nullptr;
     HRESULT status = S_OK;
