@@ -17,6 +17,8 @@
 namespace {
 
 constexpr char kPrefixes[] =
+    "# Written at build time by write-lv2-bundle (lv2/WriteBundle.cpp) from the parameter table\n"
+    "# (engine/ParameterTable.h) and the factory bank (presets/qvDavezoDU.ini).\n\n"
     "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
@@ -41,7 +43,7 @@ std::string Unit(const std::string& unit) {
     if (unit == "ms") return "units:ms";
     if (unit == "%") return "units:pc";
     return "[ a units:Unit ; rdfs:label " + Quoted(unit) + " ; units:symbol " + Quoted(unit) +
-           " ; units:render " + Quoted("%f x " + unit) + " ]";
+           " ; units:render " + Quoted("%.0f x " + unit) + " ]";
 }
 
 void ControlPort(std::ostream& out, int index, const std::string& name, int minimum, int maximum,
