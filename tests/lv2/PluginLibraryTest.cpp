@@ -1,6 +1,6 @@
-// The LV2 plug-in's state through its library as a host loads it (dlopen, the state interface):
-// it saves the renderer's --save-state bytes for the same settings, restores them, and refuses
-// what is not a state without changing its settings.
+// The LV2 plug-in through its library as a host loads it (dlopen): its state (the renderer's
+// --save-state bytes for the same settings, restored, and what is not a state refused without
+// changing its settings), and controls a host moves while it runs.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
@@ -14,10 +14,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "cli/Renderer.h"
 #include "lv2/PluginPorts.h"
+#include "tests/support/EngineHarness.h"
 
 namespace {
 
@@ -100,11 +102,17 @@ Bytes RendererState(std::vector<std::string> args) {
     return bytes;
 }
 
-TEST(PluginState, IsTheRenderersStateBothWays) {
-    void* library = dlopen(QV_LV2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    const auto* descriptor = reinterpret_cast<const LV2_Descriptor* (*)(std::uint32_t)>(
+// The plug-in's descriptor from its library, loaded once for the program.
+const LV2_Descriptor* Descriptor() {
+    static void* const library = dlopen(QV_LV2_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    return reinterpret_cast<const LV2_Descriptor* (*)(std::uint32_t)>(
         dlsym(library, "lv2_descriptor"))(0);
+}
+
+TEST(PluginState, IsTheRenderersStateBothWays) {
+    const LV2_Descriptor* descriptor = Descriptor();
+    ASSERT_NE(descriptor, nullptr) << dlerror();
     ASSERT_STREQ(descriptor->URI, kPluginUri);
     const LV2_URID key = Map(nullptr, kStateKeyUri), chunk = Map(nullptr, LV2_ATOM__Chunk);
     const auto control = [](int parameter) { return Port::kFirstParameter + parameter; };
@@ -161,7 +169,51 @@ TEST(PluginState, IsTheRenderersStateBothWays) {
         EXPECT_EQ(instance.state->restore(instance.handle, Retrieve, &state, 0, nullptr), c.status);
         EXPECT_EQ(instance.Save().bytes, defaults);
     }
-    dlclose(library);
+}
+
+// Controls moved between runs take effect at the next run as the engine's setters do between
+// blocks: a new room size (which cuts the reverb off), a new decay, a mute.
+TEST(PluginRun, FollowsControlsMovedBetweenRunsAsTheEngineDoes) {
+    const LV2_Descriptor* descriptor = Descriptor();
+    ASSERT_NE(descriptor, nullptr) << dlerror();
+    Instance plugin(descriptor);  // has run 64 frames of silence
+    EngineHarness engine(44100, 2);
+    ASSERT_EQ(S_OK, engine.Start());
+    std::vector<double> expected;
+    engine.Run(kModeDiscontinuity, std::vector<double>(128, 0.0), &expected);
+    expected.clear();
+
+    const std::vector<double> noise = Noise(64 * 200, 2, 0.5);
+    const std::map<int, std::pair<int, int>> moves = {// at run: parameter, value
+                                                      {40, {Param::kRoomSize, 90}},
+                                                      {90, {Param::kDecay, 60}},
+                                                      {120, {Param::kERMute, 1}},
+                                                      {150, {Param::kRoomSize, 3}}};
+    std::vector<float> actual;
+    for (int run = 0; run < 200; ++run) {
+        if (const auto move = moves.find(run); move != moves.end()) {
+            const auto [parameter, value] = move->second;
+            plugin.ports[Port::kFirstParameter + parameter][0] = static_cast<float>(value);
+            engine->SetParameter(parameter, value, FALSE);
+        }
+        std::vector<double> block(noise.begin() + run * 128, noise.begin() + (run + 1) * 128);
+        for (int f = 0; f < 64; ++f) {
+            // Values a float holds exactly, so both sides take the same input.
+            block[2 * f] = plugin.ports[Port::kInputLeft][f] = static_cast<float>(block[2 * f]);
+            block[2 * f + 1] = plugin.ports[Port::kInputRight][f] =
+                static_cast<float>(block[2 * f + 1]);
+        }
+        descriptor->run(plugin.handle, 64);
+        engine.Run(kModeContinue, block, &expected);
+        for (int f = 0; f < 64; ++f) {
+            actual.push_back(plugin.ports[Port::kOutputLeft][f]);
+            actual.push_back(plugin.ports[Port::kOutputRight][f]);
+        }
+    }
+    ASSERT_EQ(expected.size(), actual.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        ASSERT_EQ(static_cast<float>(expected[i]), actual[i]) << "sample " << i;
+    }
 }
 
 }  // namespace
