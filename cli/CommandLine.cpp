@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 
 #include <charconv>
+#include <string>
 
 #include "engine/ParameterTable.h"
 
@@ -14,6 +15,27 @@ bool ParseBlockSize(const std::string& text, std::uint32_t* frames) {
     if (value < 1 || value > 1048576) return false;
     *frames = value;
     return true;
+}
+
+// A parameter's unit for the help text, with the value that switches its stage off where one
+// does: the levels and the low cut at their minimum, the high cut and damping at their maximum.
+std::string UnitText(int index) {
+    const ParameterDef& def = kParameters[index];
+    if (def.type == MPT_BOOL) return "0 or 1";
+    std::string text = def.unit;
+    switch (index) {
+        case Param::kInput:
+        case Param::kDry:
+        case Param::kER:
+        case Param::kReverb:
+        case Param::kLowCut:
+            return text + ", " + std::to_string(def.minimum) + " = off";
+        case Param::kHighCut:
+        case Param::kHighDamping:
+            return text + ", " + std::to_string(def.maximum) + " = off";
+        default:
+            return text;
+    }
 }
 
 }  // namespace
@@ -125,24 +147,6 @@ std::string RenderUsage() {
         "  --help               this text\n"
         "\n"
         "Parameters, in the reverb's own units:\n";
-    static const char* const kUnits[kParamCount] = {"0.1 dB, -361 = off",
-                                                    "Hz, 19 = off",
-                                                    "100 Hz, 221 = off",
-                                                    "ms",
-                                                    "",
-                                                    "%",
-                                                    "0.1 x decay",
-                                                    "Hz",
-                                                    "0.1 s",
-                                                    "100 Hz, 221 = off",
-                                                    "0.1 dB, -361 = off",
-                                                    "0.1 dB, -361 = off",
-                                                    "0.1 dB, -361 = off",
-                                                    "%",
-                                                    "0 or 1",
-                                                    "0 or 1",
-                                                    "0 or 1",
-                                                    "0 or 1"};
     for (int i = 0; i < kParamCount; ++i) {
         const ParameterDef& def = kParameters[i];
         std::string line = "  " + std::string(def.label);
@@ -151,7 +155,7 @@ std::string RenderUsage() {
         line.resize(33, ' ');
         line += "default " + std::to_string(def.defaultValue);
         line.resize(48, ' ');
-        line += kUnits[i];
+        line += UnitText(i);
         text += line + "\n";
     }
     text +=
