@@ -30,7 +30,7 @@ namespace {
 
 // The host's blocks are run through the engine in pieces of at most this many frames, which
 // the interleaved buffers below hold.
-constexpr std::uint32_t kPieceFrames = 256;
+constexpr std::uint32_t kPieceFrames = 4096;
 
 // Owns one reference on a COM stream.
 struct StreamHolder {
