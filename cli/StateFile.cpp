@@ -8,18 +8,6 @@
 
 #include "cli/RenderFile.h"
 
-namespace {
-
-// Owns one reference on a stream.
-struct StreamHolder {
-    IStream* stream = nullptr;
-    ~StreamHolder() {
-        if (stream != nullptr) stream->Release();
-    }
-};
-
-}  // namespace
-
 bool LoadStateFile(CAudioTransform& engine, const std::string& path, std::string* error) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
@@ -28,16 +16,12 @@ bool LoadStateFile(CAudioTransform& engine, const std::string& path, std::string
     }
     const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                                   std::istreambuf_iterator<char>());
-    StreamHolder holder;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream))) {
+    const HRESULT hr = LoadStateBytes(engine, bytes.data(), bytes.size());
+    if (hr == E_OUTOFMEMORY) {
         *error = "not enough memory to read the state " + path;
         return false;
     }
-    ULONG written = 0;
-    LARGE_INTEGER start{};
-    holder.stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    holder.stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    if (FAILED(engine.Load(holder.stream))) {
+    if (FAILED(hr)) {
         *error = path + " is not a saved state of this reverb";
         return false;
     }
@@ -45,24 +29,16 @@ bool LoadStateFile(CAudioTransform& engine, const std::string& path, std::string
 }
 
 bool SaveStateFile(CAudioTransform& engine, const std::string& path, std::string* error) {
-    StreamHolder holder;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream)) ||
-        FAILED(engine.Save(holder.stream, TRUE))) {
+    std::vector<char> bytes;
+    if (FAILED(SaveStateBytes(engine, &bytes))) {
         *error = "cannot save the state";
         return false;
     }
-    ULARGE_INTEGER size{};
-    LARGE_INTEGER zero{};
-    holder.stream->Seek(zero, STREAM_SEEK_END, &size);
-    holder.stream->Seek(zero, STREAM_SEEK_SET, nullptr);
-    std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
-    ULONG read = 0;
-    holder.stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
 
     const std::string partial = PartialPath(path);
     {
         std::ofstream file(partial, std::ios::binary);
-        file.write(bytes.data(), read);
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (!file) {
             file.close();
             std::remove(partial.c_str());

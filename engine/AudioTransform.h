@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "engine/EngineAutomation.h"
 #include "engine/HqPlugInProp.h"
@@ -32,6 +33,13 @@ constexpr DWORD kMaxSampleRateHz = 0x7FFFFFFF / kLongestTailSeconds;
 constexpr bool IsSupportedSampleRate(DWORD rateHz) {
     return rateHz >= 1 && rateHz <= kMaxSampleRateHz;
 }
+
+// The engine's saved state (Save's bytes) for hosts that keep it themselves, as the renderer's
+// state files and the LV2 state do, and back into the engine (Load's answer), through a memory
+// stream. E_OUTOFMEMORY when no stream can be had.
+class CAudioTransform;
+HRESULT SaveStateBytes(CAudioTransform& engine, std::vector<char>* bytes);
+HRESULT LoadStateBytes(CAudioTransform& engine, const void* data, std::size_t size);
 
 // Block-operation modes.
 constexpr int kModeDiscontinuity = 0;

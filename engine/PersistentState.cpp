@@ -3,6 +3,7 @@
 // user-interface thread; the settings are reached only through the locked setters and
 // SyncFromAutomation, so a block on the streaming thread never sees half a state.
 #include <cstring>
+#include <vector>
 
 #include "engine/AudioTransform.h"
 #include "engine/BuiltinPresets.h"
@@ -150,4 +151,43 @@ HRESULT CAudioTransform::GetPresetName(DWORD index, LPWSTR name, int nameLength)
     // A buffer too short receives what the conversion leaves in it; the host asked for it.
     MultiByteToWideChar(CP_ACP, 0, kBuiltinPresets[index].name, -1, name, nameLength);
     return S_OK;
+}
+
+namespace {
+
+// Owns one reference on a stream.
+struct StreamHolder {
+    IStream* stream = nullptr;
+    ~StreamHolder() {
+        if (stream != nullptr) stream->Release();
+    }
+};
+
+}  // namespace
+
+HRESULT SaveStateBytes(CAudioTransform& engine, std::vector<char>* bytes) {
+    StreamHolder holder;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream))) return E_OUTOFMEMORY;
+    const HRESULT hr = engine.Save(holder.stream, TRUE);
+    if (FAILED(hr)) return hr;
+    ULARGE_INTEGER size{};
+    LARGE_INTEGER zero{};
+    holder.stream->Seek(zero, STREAM_SEEK_END, &size);
+    holder.stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    bytes->assign(static_cast<std::size_t>(size.QuadPart), 0);
+    ULONG read = 0;
+    holder.stream->Read(bytes->data(), static_cast<ULONG>(bytes->size()), &read);
+    bytes->resize(read);
+    return S_OK;
+}
+
+HRESULT LoadStateBytes(CAudioTransform& engine, const void* data, std::size_t size) {
+    StreamHolder holder;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream))) return E_OUTOFMEMORY;
+    ULONG written = 0;
+    LARGE_INTEGER start{};
+    holder.stream->Write(data, static_cast<ULONG>(size), &written);
+    holder.stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    if (written != size) return E_OUTOFMEMORY;
+    return engine.Load(holder.stream);
 }

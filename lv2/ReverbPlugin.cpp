@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "engine/StandaloneReverb.h"
 #include "lv2/PluginPorts.h"
@@ -31,14 +32,6 @@ namespace {
 // The host's blocks are run through the engine in pieces of at most this many frames, which
 // the interleaved buffers below hold.
 constexpr std::uint32_t kPieceFrames = 4096;
-
-// Owns one reference on a COM stream.
-struct StreamHolder {
-    IStream* stream = nullptr;
-    ~StreamHolder() {
-        if (stream != nullptr) stream->Release();
-    }
-};
 
 // Owns one reference on an engine.
 struct EngineHolder {
@@ -226,19 +219,12 @@ LV2_State_Status CReverbPlugin::Save(LV2_State_Store_Function store, LV2_State_H
     }
     HRESULT status = S_OK;
     EngineHolder copy{new (std::nothrow) CStandaloneReverb(&status)};
-    StreamHolder holder;
-    if (copy.engine == nullptr || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream))) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    if (copy.engine == nullptr) return LV2_STATE_ERR_UNKNOWN;
     copy.engine->SetAllParams(&settings);
     copy.engine->SetStereo(settings.words[SetupWord::kStereo], FALSE);
-    if (FAILED(copy.engine->Save(holder.stream, TRUE))) return LV2_STATE_ERR_UNKNOWN;
-    BYTE bytes[128];
-    ULONG read = 0;
-    LARGE_INTEGER start{};
-    holder.stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    holder.stream->Read(bytes, sizeof bytes, &read);
-    return store(handle, stateKey_, bytes, read, chunkType_,
+    std::vector<char> bytes;
+    if (FAILED(SaveStateBytes(*copy.engine, &bytes))) return LV2_STATE_ERR_UNKNOWN;
+    return store(handle, stateKey_, bytes.data(), bytes.size(), chunkType_,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
 
@@ -252,17 +238,7 @@ LV2_State_Status CReverbPlugin::Restore(LV2_State_Retrieve_Function retrieve,
     const void* data = retrieve(handle, stateKey_, &size, &type, &flags);
     if (data == nullptr) return LV2_STATE_ERR_NO_PROPERTY;
     if (type != chunkType_) return LV2_STATE_ERR_BAD_TYPE;
-    StreamHolder holder;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream))) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
-    ULONG written = 0;
-    LARGE_INTEGER start{};
-    holder.stream->Write(data, static_cast<ULONG>(size), &written);
-    holder.stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    if (written != size || FAILED(engine_.engine->Load(holder.stream))) {
-        return LV2_STATE_ERR_UNKNOWN;
-    }
+    if (FAILED(LoadStateBytes(*engine_.engine, data, size))) return LV2_STATE_ERR_UNKNOWN;
     TakeEngineSettings();
     return LV2_STATE_SUCCESS;
 }
