@@ -27,6 +27,31 @@ std::string TrimmedLine(std::string text) {
 
 }  // namespace
 
+GraphCompletion RunToCompletion(IGraphBuilder* graph, LONG timeoutMs,
+                                const std::function<void()>& onRunning) {
+    GraphCompletion result;
+    ComPtr<IMediaFilter> graphFilter;
+    if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, graphFilter.PutVoid()))) {
+        graphFilter->SetSyncSource(nullptr);
+    }
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaEvent> events;
+    result.interfaces = graph->QueryInterface(IID_IMediaControl, control.PutVoid());
+    if (SUCCEEDED(result.interfaces)) {
+        result.interfaces = graph->QueryInterface(IID_IMediaEvent, events.PutVoid());
+    }
+    if (FAILED(result.interfaces)) return result;
+    result.run = control->Run();
+    if (FAILED(result.run)) {
+        control->Stop();
+        return result;
+    }
+    if (onRunning) onRunning();
+    result.wait = events->WaitForCompletion(timeoutMs, &result.code);
+    control->Stop();
+    return result;
+}
+
 GraphMembers::~GraphMembers() {
     // A Run that fails leaves the filters it had paused paused while the graph manager counts
     // itself stopped (so its Stop does nothing), and a paused filter's pins cannot disconnect:
@@ -143,25 +168,16 @@ HRESULT RunFilterGraph(IBaseFilter* filter, const WavAudio& input, const std::st
     if (FAILED(hr)) return fail(hr, "the filter's output cannot be written to a WAV file");
     std::memcpy(&result->outputFormat, sink->GetPin(0)->CurrentMediaType().Format(), 16);
 
-    // Nothing renders to a device: no clock, so that the graph runs as fast as it can.
-    ComPtr<IMediaFilter> graphFilter;
-    if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, graphFilter.PutVoid()))) {
-        graphFilter->SetSyncSource(nullptr);
+    const GraphCompletion run = RunToCompletion(graph.Get(), options.timeoutMs);
+    if (FAILED(run.interfaces)) {
+        return fail(run.interfaces, "the filter graph manager lacks its control interfaces");
     }
-    ComPtr<IMediaControl> control;
-    ComPtr<IMediaEvent> events;
-    if (FAILED(hr = graph->QueryInterface(IID_IMediaControl, control.PutVoid())) ||
-        FAILED(hr = graph->QueryInterface(IID_IMediaEvent, events.PutVoid()))) {
-        return fail(hr, "the filter graph manager lacks its control interfaces");
+    if (FAILED(run.run)) {
+        return fail(run.run,
+                    "the filter cannot start streaming " + DescribeWaveFormat(input.format));
     }
-    hr = control->Run();
-    if (FAILED(hr)) {
-        control->Stop();
-        return fail(hr, "the filter cannot start streaming " + DescribeWaveFormat(input.format));
-    }
-    LONG code = 0;
-    hr = events->WaitForCompletion(options.timeoutMs, &code);
-    control->Stop();
+    hr = run.wait;
+    const LONG code = run.code;
 
     result->bytesWritten = sink->BytesWritten();
     result->samplesDelivered = source->SamplesDelivered();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -26,6 +27,20 @@ struct GraphRunResult {
 // initialised on the calling thread. The filter leaves the graph before this returns.
 HRESULT RunFilterGraph(IBaseFilter* filter, const WavAudio& input, const std::string& outputPath,
                        const GraphRunOptions& options, GraphRunResult* result, std::string* error);
+
+// What each step of running a connected graph to the end of its stream answered.
+struct GraphCompletion {
+    HRESULT interfaces = E_FAIL;  // the graph manager's IMediaControl and IMediaEvent
+    HRESULT run = E_FAIL;         // IMediaControl::Run: the filters' start of streaming
+    HRESULT wait = E_FAIL;        // WaitForCompletion; E_ABORT when the time ran out
+    LONG code = 0;                // the event that ended the wait
+};
+
+// Runs a connected graph without a clock (nothing renders to a device, so it runs as fast as it
+// can), calls onRunning once it runs, waits up to timeoutMs (-1: for ever) for the stream to
+// complete and stops it again; a Run that fails is followed by Stop at once.
+GraphCompletion RunToCompletion(IGraphBuilder* graph, LONG timeoutMs,
+                                const std::function<void()>& onRunning = {});
 
 // Filters added to a graph for a run, stopped and taken out again when this goes, whatever
 // happened; the graph and the filters outlive it.

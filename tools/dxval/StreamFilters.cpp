@@ -432,35 +432,23 @@ StreamReport RunStream(IBaseFilter* filter, const StreamSettings& settings,
         return fail(report.connectOutput, "the output pin does not connect");
     }
 
-    ComPtr<IMediaFilter> graphFilter;
-    if (SUCCEEDED(graph->QueryInterface(IID_IMediaFilter, graphFilter.PutVoid()))) {
-        graphFilter->SetSyncSource(nullptr);  // no clock: run as fast as it can
+    const GraphCompletion run =
+        RunToCompletion(graph.Get(), static_cast<LONG>(settings.timeoutMs), onRunning);
+    report.run = run.run;
+    if (FAILED(run.interfaces)) {
+        return fail(run.interfaces, "the filter graph manager lacks its control interfaces");
     }
-    ComPtr<IMediaControl> control;
-    ComPtr<IMediaEvent> events;
-    if (FAILED(hr = graph->QueryInterface(IID_IMediaControl, control.PutVoid())) ||
-        FAILED(hr = graph->QueryInterface(IID_IMediaEvent, events.PutVoid()))) {
-        return fail(hr, "the filter graph manager lacks its control interfaces");
-    }
-    hr = control->Run();
-    report.run = hr;
-    if (FAILED(hr)) {
-        control->Stop();
-        return fail(hr, "cannot run the graph");
-    }
-    if (onRunning) onRunning();
-    LONG code = 0;
-    hr = events->WaitForCompletion(static_cast<LONG>(settings.timeoutMs), &code);
-    control->Stop();
+    if (FAILED(run.run)) return fail(run.run, "cannot run the graph");
+    hr = run.wait;
+    const LONG code = run.code;
     {
         CAutoLock receiving(&sink->pin_->receiveLock_);
-        const HRESULT connectInput = report.connectInput;
-        const HRESULT connectOutput = report.connectOutput;
-        const HRESULT run = report.run;
-        report = sink->pin_->report_;
-        report.connectInput = connectInput;
-        report.connectOutput = connectOutput;
-        report.run = run;
+        // What the sink saw, with the connections' and the run's answers kept.
+        StreamReport received = sink->pin_->report_;
+        received.connectInput = report.connectInput;
+        received.connectOutput = report.connectOutput;
+        received.run = report.run;
+        report = received;
     }
     report.framesIn = source->framesSent_;
     report.samplesIn = source->samplesSent_;
