@@ -53,6 +53,25 @@ std::string DescribeCorner(const Corner& corner) {
            (corner.maximum ? " at maximum" : " at minimum");
 }
 
+// The parameter interfaces of a new filter that the corner and storm checks drive; false (the
+// check failed) when the filter lacks one.
+struct ParameterInterfaces {
+    ComPtr<IMediaParams> params;
+    ComPtr<IPersistStream> persist;
+    ComPtr<IHqPlugInProp> engine;
+
+    bool Query(CheckContext& context, IBaseFilter* filter) {
+        if (filter == nullptr ||
+            FAILED(filter->QueryInterface(IID_IMediaParams, params.PutVoid())) ||
+            FAILED(filter->QueryInterface(IID_IPersistStream, persist.PutVoid())) ||
+            FAILED(filter->QueryInterface(IID_IHqPlugInProp, engine.PutVoid()))) {
+            context.Fail("the filter lacks IMediaParams, IPersistStream or IHqPlugInProp");
+            return false;
+        }
+        return true;
+    }
+};
+
 }  // namespace
 
 void CheckCorners(CheckContext& context) {
@@ -75,15 +94,9 @@ void CheckCorners(CheckContext& context) {
                 DescribeCorner(corner) + " at " + std::to_string(kRates[r]) + " Hz";
             context.Step(what);
             ComPtr<IBaseFilter> filter = CreateFilter(context);
-            ComPtr<IMediaParams> params;
-            ComPtr<IPersistStream> persist;
-            ComPtr<IHqPlugInProp> engine;
-            if (!filter || FAILED(filter->QueryInterface(IID_IMediaParams, params.PutVoid())) ||
-                FAILED(filter->QueryInterface(IID_IPersistStream, persist.PutVoid())) ||
-                FAILED(filter->QueryInterface(IID_IHqPlugInProp, engine.PutVoid()))) {
-                context.Fail("the filter lacks IMediaParams, IPersistStream or IHqPlugInProp");
-                return;
-            }
+            ParameterInterfaces interfaces;
+            if (!interfaces.Query(context, filter.Get())) return;
+            auto& [params, persist, engine] = interfaces;
             const std::vector<Range> ranges = ParameterRanges(context, filter.Get());
             context.ExpectHr(engine->SetTail(1, FALSE), S_OK, "SetTail(1)");
             for (std::size_t i = 0; i < ranges.size(); ++i) {
@@ -256,15 +269,9 @@ void CheckParameterStorm(CheckContext& context) {
         const std::string what = "storm over " + DescribeFormat(kFormats[f]);
         context.Step(what);
         ComPtr<IBaseFilter> filter = CreateFilter(context);
-        ComPtr<IMediaParams> params;
-        ComPtr<IHqPlugInProp> engine;
-        ComPtr<IPersistStream> persist;
-        if (!filter || FAILED(filter->QueryInterface(IID_IMediaParams, params.PutVoid())) ||
-            FAILED(filter->QueryInterface(IID_IHqPlugInProp, engine.PutVoid())) ||
-            FAILED(filter->QueryInterface(IID_IPersistStream, persist.PutVoid()))) {
-            context.Fail("the filter lacks IMediaParams, IHqPlugInProp or IPersistStream");
-            return;
-        }
+        ParameterInterfaces interfaces;
+        if (!interfaces.Query(context, filter.Get())) return;
+        auto& [params, persist, engine] = interfaces;
         const std::vector<Range> ranges = ParameterRanges(context, filter.Get());
         if (ranges.empty()) return;
         std::atomic<bool> stop{false};
